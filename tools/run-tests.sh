@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer,
+# runs every test under a virtual X display, then runs the threaded tests once more
+# under ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc)
+
+bash tools/install-deps.sh
+
+echo "== format"
+bash tools/check-format.sh
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$PWD/tools/sanitizers/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tools/sanitizers/tsan.supp"
+
+echo "== build: address,undefined"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMOR_SANITIZE=address,undefined >/dev/null
+cmake --build build/asan --parallel "$jobs"
+
+echo "== tests: address,undefined"
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+    ctest --test-dir build/asan --output-on-failure --parallel "$jobs" --timeout 300
+
+echo "== build: thread"
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMOR_SANITIZE=thread \
+    -DVELMOR_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build build/tsan --parallel "$jobs"
+
+echo "== tests: thread (threaded tests only)"
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+    ctest --test-dir build/tsan --output-on-failure --parallel "$jobs" --timeout 300 -L threaded
