@@ -1,0 +1,128 @@
+#pragma once
+
+#include "link/AppLogger.h"
+#include "link/MidiPorts.h"
+
+#include <juce_audio_devices/juce_audio_devices.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <atomic>
+#include <memory>
+
+// Connection manager of the instrument link: finds the instrument among the
+// MIDI ports with the identity request, keeps it alive with pings, and runs the
+// "MidiProcessing" thread that hands every received message to the protocol
+// hooks of the derived class.
+//
+// A derived class must call stopProcessing() first in its destructor, so that
+// no hook runs on a half-destroyed object.
+class Midi : public juce::Component,
+             public juce::MidiInputCallback,
+             public juce::Thread,
+             public juce::MultiTimer,
+             public AppLogger
+{
+public:
+    enum ConnectionState
+    {
+        STATE_DISCONNECTED = 0,
+        STATE_TRY_PRESET,
+        STATE_SCANNING,
+        STATE_CONNECTED
+    };
+
+    enum ConnectCode
+    {
+        CONNECT_OK = 0,
+        CONNECT_NO_INPUT,
+        CONNECT_NO_OUTPUT,
+        CONNECT_NOT_FOUND,
+        CONNECT_OUT_OF_DATE
+    };
+
+    enum TimerIndex
+    {
+        CONNECT_TIMER = 0,
+        PING_TIMER = 1
+    };
+
+    static constexpr int connectPeriodMs = 500;
+    static constexpr int pingPeriodMs = 1500;
+    static constexpr long long maxInitialLogFileSize = 131072;
+    static constexpr int stopTimeoutMs = 1000;
+
+    // Without ports the link uses the system's ports through a device manager.
+    Midi (const juce::String& logFileName, unsigned char logMask, std::unique_ptr<MidiPorts> ports = {});
+    ~Midi() override;
+
+    // The pair that the next search tries first; an index outside the lists
+    // simply makes that try fail.
+    void setActiveInput (int index);
+    void setActiveOutput (int index);
+    int getActiveInput() const;
+    int getActiveOutput() const;
+
+    // Starts a search when disconnected; the result comes through onConnect.
+    void connect();
+    // Stops the timers and closes whatever ports are open.
+    void disconnect();
+
+    // Dropped silently while no output is open.
+    void sendMidiMessage (const juce::MidiMessage& message);
+
+    int getConnectionState() const;
+
+protected:
+    std::atomic<int> connectionState { STATE_DISCONNECTED };
+
+    // Stops "MidiProcessing", waiting at most stopTimeoutMs, and the timers.
+    // Safe to call more than once.
+    void stopProcessing();
+
+    // Hooks run on the message thread or on "MidiProcessing" and must return
+    // at once, without waiting for either thread.
+    virtual void onConnect (int code) = 0;
+    virtual void onDisconnect() = 0;
+    virtual juce::MidiMessage createPingRequest() = 0;
+    virtual bool checkPingReply (const juce::MidiMessage& message) = 0;
+    virtual bool checkIdentifyReply (const juce::MidiMessage& message) = 0;
+    virtual bool checkSoftwareVersion (const juce::MidiMessage& message) = 0;
+    virtual void decode (const juce::MidiMessage& message) = 0;
+
+private:
+    class BufferedMidiInput;
+
+    void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
+    void timerCallback (int timerId) override;
+    void run() override;
+
+    void connectSequence();
+    void tryPresetPair();
+    void scanNextPair();
+    void sendIdentifyRequest();
+    void endSearchNotFound();
+    void closePorts();
+    void setDefaultMidiOutput (const juce::MidiDeviceInfo& device);
+    bool isOutputOpen();
+    void sendPingRequest();
+    void handleIdentifyReply (const juce::MidiMessage& message);
+    bool processNextMessage();
+
+    // Every state transition happens under stateLock; sends and output changes
+    // exclude each other through outputLock, always taken after stateLock.
+    juce::CriticalSection stateLock;
+    juce::CriticalSection outputLock;
+
+    std::unique_ptr<MidiPorts> ports;
+    juce::Array<juce::MidiDeviceInfo> midiInputs;
+    int activeInput = -1;
+    std::unique_ptr<BufferedMidiInput> bufferedInput;
+    juce::Array<juce::MidiDeviceInfo> midiOutputs;
+    int activeOutput = -1;
+    bool outputOpen = false;
+    std::unique_ptr<juce::MidiMessage> pingRequest;
+    std::atomic<bool> pingReplyReceived { true };
+    juce::MidiMessage identifyMessage;
+
+    JUCE_DECLARE_NON_COPYABLE (Midi)
+};
