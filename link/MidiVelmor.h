@@ -1,0 +1,177 @@
+#pragma once
+
+#include "link/MicroPerformance.h"
+#include "link/Midi.h"
+#include "link/TypeMessage.h"
+
+#include <atomic>
+
+// The instrument's protocol on top of the connection manager: the editor SysEx
+// frame, the identity and ping checks, the commands sent to the instrument, the
+// decoding of its replies into the one microperformance record, and the
+// notifications to the editor panel.
+//
+// The record and the request state are shared by the message thread and
+// "MidiProcessing": whoever reads or writes microP in place holds
+// getRecordLock(). No lock of this class is held while a message is sent, a
+// listener is called or a message is posted.
+class MidiVelmor : public Midi
+{
+public:
+    enum Exception
+    {
+    };
+
+    enum Command
+    {
+        CMD_NACK = 1,
+        CMD_PING = 2,
+        CMD_SET_TRACK_PARAMETER = 3,
+        CMD_GET_PART_MICROP_DATA = 4,
+        CMD_DUMP_START = 5,
+        CMD_GET_MICROP_NAME_LIST = 6,
+        CMD_MICROP_NAME = 7,
+        CMD_GET_PART_MICROP_NAME = 8,
+        CMD_PART_MICROP_NAME = 9,
+        CMD_GET_LAYER_MODE = 10,
+        CMD_LAYER_MODE = 11,
+        CMD_PART_PARAMETERS = 12,
+        CMD_PART_PEDALS = 13
+    };
+
+    enum NrpnGroup
+    {
+        NRPN_GROUP_PART = 0,
+        NRPN_GROUP_KEY_TUNING = 5,
+        NRPN_GROUP_MASTER_EFFECT = 6
+    };
+
+    static constexpr int CC_CHANGE_MODE = 102;
+    static constexpr unsigned char none = 0xFF;
+
+    class Listener
+    {
+    public:
+        virtual ~Listener() = default;
+
+        virtual void onConnect (MidiVelmor* sender, int result) = 0;
+        virtual void onConnectionLost (MidiVelmor* sender) = 0;
+        virtual void onSoundChanged (MidiVelmor* sender, unsigned char channel, unsigned char bank, unsigned char program) = 0;
+        virtual void onGetLayerMode (MidiVelmor* sender, unsigned char mode) = 0;
+        virtual void onGetChangeMode (MidiVelmor* sender, unsigned char mode) = 0;
+        virtual void onGetMicroPNameList (MidiVelmor* sender, unsigned char bank, unsigned char count, const juce::StringArray& names) = 0;
+        virtual void onGetMicroPName (MidiVelmor* sender, unsigned char bank, unsigned char index, const juce::String& name) = 0;
+        virtual void onGetPartMicroPName (MidiVelmor* sender, unsigned char part, unsigned char bank, unsigned char number, const juce::String& name) = 0;
+        virtual void onGetPartParameters (MidiVelmor* sender, unsigned char part, unsigned char iconId, unsigned char templateId) = 0;
+        virtual void onGetMicroPData (MidiVelmor* sender, unsigned char part, unsigned char bank, const ST_MICROPERFORMANCE* microPerformance) = 0;
+        virtual void onParamChanged (MidiVelmor* sender, unsigned char part, unsigned char param, unsigned char value) = 0;
+        virtual void onPianoFineTuningChanged (MidiVelmor* sender, unsigned char key, unsigned char value) = 0;
+        virtual void onException (MidiVelmor* sender, MidiVelmor::Exception exception) = 0;
+    };
+
+    MidiVelmor (const juce::String& logFile, unsigned char logMask, std::unique_ptr<MidiPorts> midiPorts = {});
+    ~MidiVelmor() override;
+
+    // Target of every posted TypeMessage; set once by the panel.
+    juce::MessageListener* messageListener = nullptr;
+    // Read or write in place only while holding getRecordLock().
+    ST_MICROPERFORMANCE microP;
+    // Channel (0-based) whose notes, NRPN and part controllers are taken; none = 0xFF.
+    std::atomic<unsigned char> editChannel { none };
+
+    const juce::CriticalSection& getRecordLock() const noexcept { return recordLock; }
+    ST_MICROPERFORMANCE getMicroPCopy() const;
+    void clearMicroP();
+
+    unsigned char getPendingReply() const;
+    unsigned char getCurrentBank() const;
+    unsigned char getCurrentProgram() const;
+    juce::String getLastName() const;
+
+    void addListener (Listener* listener);
+    void removeListener (Listener* listener);
+
+    void setSound (unsigned char channel, unsigned char bank, unsigned char program);
+
+    void setPartParam (unsigned char part, unsigned char param, unsigned char value);
+    void setPartMicroPName (unsigned char part, juce::String name);
+    void setPartMicroPIcon (unsigned char part, unsigned char iconId);
+    void setPartMicroPTemplate (unsigned char part, unsigned char templateId);
+
+    void sendPartNRPN (unsigned char part, unsigned char group, unsigned char param, unsigned char value);
+    void sendPartCC (unsigned char part, unsigned char controller, unsigned char value);
+    void sendPartParam (unsigned char part, unsigned char param);
+    void sendPartMicroPName (unsigned char part);
+    void sendPartParameters (unsigned char part);
+    void sendPartPedals (unsigned char part);
+    void sendDumpStart (unsigned char flag);
+    bool sendPartTrackParam (unsigned char part, unsigned char gen, unsigned char param, unsigned char flag, unsigned char length, unsigned char start);
+    void sendPartAll (unsigned char part);
+
+    bool getLayerMode();
+    bool getMicroPNameList (unsigned char bank, unsigned char index);
+    bool getPartMicroPName (unsigned char part);
+    bool getPartMicroPData (unsigned char part);
+
+    juce::MidiMessage createSysEx (unsigned char command, const unsigned char* payload, int length);
+    static juce::String getSysExString (const unsigned char* text, int count);
+
+    // The connection manager's hooks, open to tests and the fuzzer.
+    void onConnect (int result) override;
+    void onDisconnect() override;
+    juce::MidiMessage createPingRequest() override;
+    bool checkPingReply (const juce::MidiMessage& message) override;
+    bool checkIdentifyReply (const juce::MidiMessage& message) override;
+    bool checkSoftwareVersion (const juce::MidiMessage& message) override;
+    void decode (const juce::MidiMessage& message) override;
+
+private:
+    // Where one NRPN parameter lives in the record: in a byte, in an on-flag
+    // byte, in an int32, or nowhere (taken without being stored).
+    struct NrpnField
+    {
+        unsigned char* byte = nullptr;
+        unsigned char* flag = nullptr;
+        std::int32_t* value = nullptr;
+        bool valueIsFlag = false;
+    };
+
+    static bool findNrpnField (ST_MICROPERFORMANCE& record, int group, int param, NrpnField& field);
+    static juce::Array<int> block3ParamsToSend (std::int32_t type);
+
+    void decodeSysEx (const juce::MidiMessage& message);
+    void decodeController (int channel, int controller, int value);
+    void decodeNrpnEntry (int value);
+
+    bool isConnected() const;
+    bool sendPartTrackParam (const ST_MICROPERFORMANCE& record, unsigned char part, unsigned char gen, unsigned char param, unsigned char flag, unsigned char length, unsigned char start);
+    void sendPartNRPNBlocks (const ST_MICROPERFORMANCE& record, unsigned char part);
+
+    void post (TypeMessage* message);
+    template<typename Callback>
+    void callListeners (Callback&& callback);
+
+    void sendOnConnect (int result);
+    void sendOnConnectionLost();
+    void sendOnSoundChanged (unsigned char channel, unsigned char bank, unsigned char program);
+    void sendOnGetPartMicroPName (unsigned char part, unsigned char bank, unsigned char number, const juce::String& name);
+    void sendOnParamChanged (unsigned char param, unsigned char value);
+    void sendOnGetPartParameters (unsigned char part, unsigned char iconId, unsigned char templateId);
+    void sendOnNote (unsigned char note, unsigned char on);
+    void sendOnGetLayerMode (unsigned char mode);
+    void sendOnGetChangeMode (unsigned char mode);
+    void sendOnGetMicroPName (unsigned char bank, unsigned char index, const juce::String& name);
+
+    juce::CriticalSection recordLock;
+    juce::ListenerList<Listener, juce::Array<Listener*>> listeners;
+    unsigned char pendingReply = none;
+    // Outside every group until the instrument selects one, so that a data
+    // entry without a selection is logged as out of range.
+    unsigned char nrpnGroup = 0x7F;
+    unsigned char nrpnParam = 0x7F;
+    unsigned char currentBank = none;
+    unsigned char currentProgram = none;
+    juce::String lastName;
+
+    JUCE_DECLARE_NON_COPYABLE (MidiVelmor)
+};
