@@ -52,7 +52,7 @@ public:
     static constexpr int stopTimeoutMs = 1000;
 
     // Without ports the link uses the system's ports through a device manager.
-    Midi (const juce::String& logFileName, unsigned char logMask, std::unique_ptr<MidiPorts> ports = {});
+    Midi (const juce::String& logFile, unsigned char logMask, std::unique_ptr<MidiPorts> ports = {});
     ~Midi() override;
 
     // The pair that the next search tries first; an index outside the lists
@@ -101,7 +101,7 @@ private:
     void scanNextPair();
     void sendIdentifyRequest();
     void endSearchNotFound();
-    void closePorts();
+    void closePorts (bool evenWithoutOutput);
     void setDefaultMidiOutput (const juce::MidiDeviceInfo& device);
     bool isOutputOpen();
     void sendPingRequest();
