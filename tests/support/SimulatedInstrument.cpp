@@ -47,32 +47,6 @@ enum Controller : int
 constexpr int firstTuningNote = 21;
 constexpr int lastTuningNote = 108;
 
-// Group 3 parameters that describe an effect of each type, after the type, the
-// on flag and parameter 2. Type 6 lists what both readings of its block share.
-std::vector<int> group3ParamsOfType (int type)
-{
-    switch (type)
-    {
-        case 0:
-        case 1:
-        case 3:
-            return { 3, 4, 5, 11 };
-        case 2:
-        case 5:
-            return { 3, 4, 5, 6, 7, 11 };
-        case 4:
-            return { 3, 4, 5 };
-        case 6:
-            return { 3, 4, 5, 6, 7, 8, 9 };
-        case 7:
-            return { 3, 4, 5, 6, 7, 8, 9, 11 };
-        case 8:
-            return { 3, 4, 5, 6, 7, 8, 11 };
-        default:
-            return {};
-    }
-}
-
 juce::MidiMessage controller (int part, int number, int value)
 {
     return juce::MidiMessage::controllerEvent (part + 1, number, value);
@@ -148,6 +122,7 @@ void SimulatedInstrument::setPingMode (PingMode mode, int answeredPings)
     const juce::ScopedLock sl (lock);
     pingMode = mode;
     answeredPingLimit = answeredPings;
+    pingsBeforeMode = pingRequests;
 }
 
 void SimulatedInstrument::setLayerMode (uint8_t mode)
@@ -246,6 +221,32 @@ std::vector<uint8_t> SimulatedInstrument::encodeName (const uint8_t* bytes, size
         text.push_back ((uint8_t) (bytes[i] & 0x0F));
     }
     return text;
+}
+
+// Group 3 parameters that describe an effect of each type, after the type, the
+// on flag and parameter 2. Type 6 lists what both readings of its block share.
+std::vector<int> SimulatedInstrument::group3ParamsOfType (int type)
+{
+    switch (type)
+    {
+        case 0:
+        case 1:
+        case 3:
+            return { 3, 4, 5, 11 };
+        case 2:
+        case 5:
+            return { 3, 4, 5, 6, 7, 11 };
+        case 4:
+            return { 3, 4, 5 };
+        case 6:
+            return { 3, 4, 5, 6, 7, 8, 9 };
+        case 7:
+            return { 3, 4, 5, 6, 7, 8, 9, 11 };
+        case 8:
+            return { 3, 4, 5, 6, 7, 8, 11 };
+        default:
+            return {};
+    }
 }
 
 std::vector<juce::MidiMessage> SimulatedInstrument::partDump (int part) const
@@ -415,7 +416,7 @@ void SimulatedInstrument::receivedEditorCommand (const uint8_t* d, int size, std
                 return;
             }
             ++pingRequests;
-            if (pingMode == PingMode::answerAll || (pingMode == PingMode::answerFirstN && pingRequests <= answeredPingLimit))
+            if (pingMode == PingMode::answerAll || (pingMode == PingMode::answerFirstN && pingRequests - pingsBeforeMode <= answeredPingLimit))
             {
                 send (replies, frame (ping, { 1 }));
             }

@@ -89,6 +89,7 @@ public:
     ~SimulatedInstrument();
 
     void setIdentity (const Identity& identity);
+    // answerFirstN answers the first answeredPings pings after this call.
     void setPingMode (PingMode mode, int answeredPings = 0);
     void setLayerMode (uint8_t mode);
     void setNames (uint8_t bank, const std::vector<std::string>& names);
@@ -113,6 +114,11 @@ public:
     static uint8_t checksum (const uint8_t* data, size_t size);
     static std::vector<uint8_t> frame (uint8_t command, const std::vector<uint8_t>& payload);
     static std::vector<uint8_t> encodeName (const uint8_t* bytes, size_t count);
+
+    // The group 3 parameters, after the type, the on flag and parameter 2, that
+    // describe an effect of each type. Type 6 lists what both readings of its
+    // block share: parameters 3 to 9.
+    static std::vector<int> group3ParamsOfType (int type);
 
     // The whole-part transmission that answers a part-data request.
     std::vector<juce::MidiMessage> partDump (int part) const;
@@ -142,6 +148,7 @@ private:
     Identity identity;
     PingMode pingMode = PingMode::answerAll;
     int answeredPingLimit = 0;
+    int pingsBeforeMode = 0;
     int pingRequests = 0;
     int identityRequests = 0;
     std::array<int, 2> dumpStarts {};
