@@ -1,0 +1,120 @@
+#include "ProtocolTestSupport.h"
+
+class MidiVelmorThreads : public LinkFixture
+{
+};
+
+TEST_F (MidiVelmorThreads, PostsArriveOnTheMessageThreadAndDirectRepliesOnMidiProcessing)
+{
+    ASSERT_TRUE (connect());
+    EXPECT_EQ (inbox.lines, juce::StringArray { "Connect 0 0" });
+
+    link->editChannel = 0;
+    deliver ({ 0xB0, 0, 3 });
+    deliver ({ 0xC1, 4 });
+    deliver ({ 0x90, 60, 1 });
+    deliver (editorFrame (MidiVelmor::CMD_LAYER_MODE, { 1 }));
+    deliver ({ 0xB1, 102, 0 });
+
+    ASSERT_TRUE (pumpUntil ([this]
+                            { return inbox.lines.size() == 3 && listener.getLines().size() == 2; }));
+    EXPECT_EQ (inbox.lines, (juce::StringArray { "Connect 0 0", "Sound 1 1 3 4", "Note 6 60 1" }));
+    EXPECT_TRUE (inbox.allOnMessageThread);
+    EXPECT_EQ (listener.getLines(), (juce::StringArray { "onGetLayerMode 1", "onGetChangeMode 0" }));
+    EXPECT_EQ (listener.getThreads(), (juce::StringArray { "MidiProcessing", "MidiProcessing" }));
+}
+
+TEST_F (MidiVelmorThreads, ConnectionLossIsReportedOnTheMessageThread)
+{
+    ASSERT_TRUE (connect());
+    answerPings = false;
+
+    ASSERT_TRUE (pumpUntil ([this]
+                            { return ! listener.getLines().isEmpty(); },
+                            4000));
+    EXPECT_EQ (listener.getLines(), juce::StringArray { "onConnectionLost" });
+    EXPECT_EQ (listener.getThreads(), juce::StringArray { "message" });
+}
+
+TEST_F (MidiVelmorThreads, EditsAndDecodingShareTheRecordSafely)
+{
+    ASSERT_TRUE (connect());
+    link->editChannel = 0;
+
+    Bytes block { 0, 0, 2, 0, 88, 0 };
+    block.insert (block.end(), 88, 99);
+
+    for (int i = 0; i < 50; ++i)
+    {
+        ports->deliver (inputName, messageOf ({ 0xB0, 99, 0 }));
+        ports->deliver (inputName, messageOf ({ 0xB0, 98, i % 18 }));
+        ports->deliver (inputName, messageOf ({ 0xB0, 6, i }));
+        ports->deliver (inputName, messageOf (editorFrame (MidiVelmor::CMD_SET_TRACK_PARAMETER, block)));
+    }
+
+    for (int i = 0; i < 50; ++i)
+    {
+        link->setPartParam (0, (unsigned char) (i % 18), 70);
+        link->sendPartParam (0, (unsigned char) (i % 18));
+        EXPECT_TRUE (link->sendPartTrackParam (0, 0, 2, 1, 88, 0));
+        pumpMessages (1);
+    }
+
+    ports->waitUntilDelivered();
+    ASSERT_TRUE (pumpUntil ([this]
+                            { return link->getMicroPCopy().tracks[2][87] == 99; }));
+}
+
+//==============================================================================
+namespace
+{
+class OrderListener : public RecordingListener
+{
+public:
+    OrderListener (juce::StringArray& sharedOrder, const char* listenerName) : order (sharedOrder),
+                                                                               name (listenerName) {}
+
+    void onGetLayerMode (MidiVelmor*, unsigned char) override { order.add (name); }
+
+private:
+    juce::StringArray& order;
+    juce::String name;
+};
+} // namespace
+
+TEST (MidiVelmorListeners, RegistrationIsUniqueAndCallsGoLastRegisteredFirst)
+{
+    MidiVelmor link ("Midi.log", 0x1F, std::make_unique<VirtualMidiPorts> (juce::StringArray {}, juce::StringArray {}));
+    juce::StringArray order;
+    OrderListener a (order, "A"), b (order, "B"), c (order, "C");
+
+    link.addListener (&a);
+    link.addListener (&a);
+    link.addListener (nullptr);
+    link.addListener (&b);
+    link.removeListener (&c);
+
+    link.decode (messageOf (editorFrame (MidiVelmor::CMD_LAYER_MODE, { 0 })));
+    EXPECT_EQ (order, (juce::StringArray { "B", "A" }));
+
+    link.removeListener (&a);
+    link.removeListener (&b);
+}
+
+TEST (MidiVelmorListeners, DeletingTheLinkInsideACallStopsTheWalk)
+{
+    auto link = std::make_unique<MidiVelmor> ("Midi.log", 0x1F, std::make_unique<VirtualMidiPorts> (juce::StringArray {}, juce::StringArray {}));
+    RecordingListener first, deleting;
+    deleting.onName = [&link]
+    { link.reset(); };
+
+    link->addListener (&first);
+    link->addListener (&deleting);
+
+    auto* raw = link.get();
+    raw->decode (messageOf (editorFrame (MidiVelmor::CMD_MICROP_NAME, { 0, 1, 0 })));
+
+    EXPECT_EQ (link, nullptr);
+    EXPECT_EQ (deleting.getLines().size(), 1);
+    EXPECT_TRUE (first.getLines().isEmpty());
+}
