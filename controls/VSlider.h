@@ -1,0 +1,24 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+
+// A vertical slider drawn from images only: a thumb that moves with the value over
+// an optional track that stays put.
+class VSlider : public juce::Slider
+{
+public:
+    class SliderLookAndFeel;
+
+    // Data and byte size of the thumb and track PNGs; null data means no such image.
+    VSlider (const void* thumbData, int thumbSize, const void* trackData, int trackSize);
+    ~VSlider() override;
+
+private:
+    juce::Image thumbImage;
+    juce::Image trackImage;
+    std::unique_ptr<SliderLookAndFeel> lookAndFeel;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VSlider)
+};
