@@ -38,7 +38,7 @@ juce::Component* findMenuWindow()
     return nullptr;
 }
 
-void collectItemTitles (juce::Component& parent, juce::StringArray& titles)
+void collectItemTitles (const juce::Component& parent, juce::StringArray& titles)
 {
     for (auto* child : parent.getChildren())
     {
@@ -50,6 +50,13 @@ void collectItemTitles (juce::Component& parent, juce::StringArray& titles)
     }
 }
 
+juce::StringArray itemTitles (const juce::Component& menu)
+{
+    juce::StringArray titles;
+    collectItemTitles (menu, titles);
+    return titles;
+}
+
 // The key view with break points and a ramp of values 20 + key, so that
 // resampled curves can be checked against a straight line.
 class BreakPointTest : public ::testing::Test
@@ -59,7 +66,11 @@ protected:
     {
         view.setSize (968, 202);
         view.addListener (&log);
+        setRamp();
+    }
 
+    void setRamp()
+    {
         std::vector<unsigned char> ramp;
 
         for (int key = 0; key < 88; ++key)
@@ -136,12 +147,7 @@ TEST_F (BreakPointTest, PressTakesTheBreakPointOnlyWithinEightPixelsOfItsRow)
         EXPECT_EQ (hasMarker (40), ! c.takes);
 
         editorOf (view).popupItemChosen (2);
-        std::vector<unsigned char> ramp;
-
-        for (int key = 0; key < 88; ++key)
-            ramp.push_back ((unsigned char) (20 + key));
-
-        view.setKeyValues (0, ramp.data(), 88);
+        setRamp();
     }
 }
 
@@ -314,9 +320,7 @@ TEST_F (BreakPointMenuTest, MenuOffersTheBreakPointItemsInThePanelLook)
     auto* menu = openMenuOn (12);
     ASSERT_NE (menu, nullptr);
 
-    juce::StringArray titles;
-    collectItemTitles (*menu, titles);
-    EXPECT_EQ (titles, juce::StringArray ("Add a break point", "Clear all break points"));
+    EXPECT_EQ (itemTitles (*menu), juce::StringArray ("Add a break point", "Clear all break points"));
 
     auto& look = *dynamic_cast<KeyView::KeyEdit::PMLookAndFeel*> (&menu->getLookAndFeel());
     EXPECT_EQ (look.findColour (juce::PopupMenu::backgroundColourId), juce::Colour (0xff000000));
@@ -334,9 +338,7 @@ TEST_F (BreakPointMenuTest, MenuOffersTheBreakPointItemsInThePanelLook)
 
     menu = openMenuOn (12);
     ASSERT_NE (menu, nullptr);
-    titles.clear();
-    collectItemTitles (*menu, titles);
-    EXPECT_EQ (titles, juce::StringArray ("Remove this break point", "Clear all break points"));
+    EXPECT_EQ (itemTitles (*menu), juce::StringArray ("Remove this break point", "Clear all break points"));
 }
 
 TEST_F (BreakPointMenuTest, ViewDeletedWhileItsMenuIsOpenTakesTheMenuDown)
