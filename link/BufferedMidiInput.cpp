@@ -17,7 +17,7 @@ bool Midi::BufferedMidiInput::open (const juce::MidiDeviceInfo& deviceToOpen)
     if (deviceToOpen.identifier.isEmpty())
         return false;
 
-    auto& ports = *owner->ports;
+    auto& ports = *owner->portLayer;
     ports.setInputEnabled (deviceToOpen.identifier, true);
 
     if (! ports.isInputEnabled (deviceToOpen.identifier))
@@ -41,7 +41,7 @@ void Midi::BufferedMidiInput::close()
     if (! isOpen)
         return;
 
-    auto& ports = *owner->ports;
+    auto& ports = *owner->portLayer;
     ports.removeInputCallback (device.identifier, owner);
     ports.setInputEnabled (device.identifier, false);
     fifo.flush();

@@ -12,7 +12,7 @@ constexpr juce::uint8 identifyRequest[] = { 0xF0, 0x7E, 0x00, 0x06, 0x01, 0xF7 }
 Midi::Midi (const juce::String& logFile, unsigned char logMask, std::unique_ptr<MidiPorts> midiPorts)
     : juce::Thread ("MidiProcessing"),
       AppLogger (logFile, maxInitialLogFileSize),
-      ports (midiPorts != nullptr ? std::move (midiPorts) : std::make_unique<DeviceManagerMidiPorts>()),
+      portLayer (midiPorts != nullptr ? std::move (midiPorts) : std::make_unique<DeviceManagerMidiPorts>()),
       bufferedInput (std::make_unique<BufferedMidiInput> (this)),
       identifyMessage (identifyRequest, static_cast<int> (sizeof (identifyRequest)))
 {
@@ -104,7 +104,7 @@ void Midi::sendMidiMessage (const juce::MidiMessage& message)
         return;
 
     writeToLog (message, false);
-    ports->sendNow (message);
+    portLayer->sendNow (message);
 }
 
 void Midi::connectSequence()
@@ -113,8 +113,8 @@ void Midi::connectSequence()
     {
         case STATE_DISCONNECTED:
             stopTimer (PING_TIMER);
-            midiInputs = ports->getInputs();
-            midiOutputs = ports->getOutputs();
+            midiInputs = portLayer->getInputs();
+            midiOutputs = portLayer->getOutputs();
 
             if (midiInputs.isEmpty())
             {
@@ -224,8 +224,8 @@ void Midi::setDefaultMidiOutput (const juce::MidiDeviceInfo& device)
 
     {
         const juce::ScopedLock sl (outputLock);
-        ports->setOutput (device.identifier);
-        outputOpen = ports->isOutputOpen();
+        portLayer->setOutput (device.identifier);
+        outputOpen = portLayer->isOutputOpen();
         isOpen = outputOpen;
     }
 

@@ -113,7 +113,7 @@ private:
     juce::CriticalSection stateLock;
     juce::CriticalSection outputLock;
 
-    std::unique_ptr<MidiPorts> ports;
+    std::unique_ptr<MidiPorts> portLayer;
     juce::Array<juce::MidiDeviceInfo> midiInputs;
     int activeInput = -1;
     std::unique_ptr<BufferedMidiInput> bufferedInput;

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+// The link's log file as the tests read it back. HOME is a fresh folder for
+// each test process, so the file holds only what the running test wrote.
+namespace LogFile
+{
+inline juce::File file()
+{
+    return juce::File ("~/.config/Velmor Piano Editor/Midi.log");
+}
+
+inline juce::String text()
+{
+    return file().loadFileAsString();
+}
+
+// Each logged line, without its level prefix.
+inline juce::StringArray entries()
+{
+    juce::StringArray lines;
+    lines.addTokens (text(), "\r\n", {});
+    lines.removeEmptyStrings();
+
+    for (auto& line : lines)
+        if (line.matchesWildcard ("?[*] - *", false))
+            line = line.fromFirstOccurrenceOf ("] - ", false, false);
+
+    return lines;
+}
+
+// Index of the first entry at or after from that equals text; -1 when none.
+inline int find (const juce::StringArray& lines, const juce::String& entry, int from = 0)
+{
+    for (int i = juce::jmax (0, from); i < lines.size(); ++i)
+        if (lines[i] == entry)
+            return i;
+
+    return -1;
+}
+
+inline int count (const juce::StringArray& lines, const juce::String& entry)
+{
+    int found = 0;
+
+    for (const auto& line : lines)
+        if (line == entry)
+            ++found;
+
+    return found;
+}
+
+// Whether the entries appear in this order, each after the one before.
+inline bool containsInOrder (const juce::StringArray& lines, const juce::StringArray& wanted)
+{
+    int from = 0;
+
+    for (const auto& entry : wanted)
+    {
+        const int at = find (lines, entry, from);
+
+        if (at < 0)
+            return false;
+
+        from = at + 1;
+    }
+
+    return true;
+}
+} // namespace LogFile
