@@ -1,4 +1,5 @@
 #include "link/MidiVelmor.h"
+#include "tests/support/IgnoringLinkListener.h"
 #include "tests/support/SimulatedInstrument.h"
 #include "tests/support/VirtualMidiPorts.h"
 
@@ -192,7 +193,7 @@ Part variedPart (int type)
 }
 
 // Records every post and listener call with the thread it arrived on.
-class Events : public juce::MessageListener, public MidiVelmor::Listener
+class Events : public juce::MessageListener, public IgnoringLinkListener
 {
 public:
     struct Event
@@ -255,17 +256,10 @@ public:
             layerModeHook (sender, mode);
     }
     void onGetChangeMode (MidiVelmor*, unsigned char mode) override { add ("onGetChangeMode", { mode }); }
-    void onGetMicroPNameList (MidiVelmor*, unsigned char, unsigned char, const juce::StringArray&) override {}
     void onGetMicroPName (MidiVelmor*, unsigned char bank, unsigned char index, const juce::String& name) override
     {
         add ("onGetMicroPName", { bank, index }, name);
     }
-    void onGetPartMicroPName (MidiVelmor*, unsigned char, unsigned char, unsigned char, const juce::String&) override {}
-    void onGetPartParameters (MidiVelmor*, unsigned char, unsigned char, unsigned char) override {}
-    void onGetMicroPData (MidiVelmor*, unsigned char, unsigned char, const ST_MICROPERFORMANCE*) override {}
-    void onParamChanged (MidiVelmor*, unsigned char, unsigned char, unsigned char) override {}
-    void onPianoFineTuningChanged (MidiVelmor*, unsigned char, unsigned char) override {}
-    void onException (MidiVelmor*, MidiVelmor::Exception) override {}
 
 private:
     void add (const juce::String& what, std::vector<int> values, const juce::String& text = {})
