@@ -1,0 +1,3 @@
+#include "app/VelmorEditorApplication.h"
+
+START_JUCE_APPLICATION (VelmorEditorApplication)

@@ -1,0 +1,32 @@
+#include "app/MainWindow.h"
+
+#include "BinaryData.h"
+#include "app/MainComponent.h"
+
+namespace
+{
+constexpr int windowWidth = 1024;
+constexpr int windowHeight = 748;
+} // namespace
+
+VelmorEditorApplication::MainWindow::MainWindow()
+    : juce::DocumentWindow ({}, juce::Colours::lightgrey, juce::DocumentWindow::minimiseButton | juce::DocumentWindow::closeButton, true)
+{
+    setContentOwned (new MainComponent(), false);
+    setSize (windowWidth, windowHeight);
+    centreWithSize (getWidth(), getHeight());
+    setUsingNativeTitleBar (true);
+    setName (juce::String ("Velmor Piano Editor") + " v" + "1.0");
+
+    if (auto* peer = getPeer())
+        peer->setIcon (juce::ImageCache::getFromMemory (BinaryData::icon_16x16_png, BinaryData::icon_16x16_pngSize));
+
+    setVisible (true);
+}
+
+VelmorEditorApplication::MainWindow::~MainWindow() = default;
+
+void VelmorEditorApplication::MainWindow::closeButtonPressed()
+{
+    juce::JUCEApplication::getInstance()->systemRequestedQuit();
+}
