@@ -292,10 +292,14 @@ void MidiVelmor::sendPartParam (unsigned char part, unsigned char param)
 
 void MidiVelmor::sendPartMicroPName (unsigned char part)
 {
+    sendPartMicroPName (getMicroPCopy(), part);
+}
+
+void MidiVelmor::sendPartMicroPName (const ST_MICROPERFORMANCE& record, unsigned char part)
+{
     if (part > maxPart)
         return;
 
-    const auto record = getMicroPCopy();
     unsigned char payload[4 + 2 * ST_MICROPERFORMANCE::nameSize] = { part, record.bank, record.number, ST_MICROPERFORMANCE::nameSize };
 
     for (int i = 0; i < ST_MICROPERFORMANCE::nameSize; ++i)
@@ -310,10 +314,14 @@ void MidiVelmor::sendPartMicroPName (unsigned char part)
 
 void MidiVelmor::sendPartParameters (unsigned char part)
 {
+    sendPartParameters (getMicroPCopy(), part);
+}
+
+void MidiVelmor::sendPartParameters (const ST_MICROPERFORMANCE& record, unsigned char part)
+{
     if (part > maxPart)
         return;
 
-    const auto record = getMicroPCopy();
     const auto icon = record.iconId == none ? noIconOnWire : record.iconId;
     const unsigned char payload[] = { part,
                                       record.bank,
@@ -331,10 +339,14 @@ void MidiVelmor::sendPartParameters (unsigned char part)
 
 void MidiVelmor::sendPartPedals (unsigned char part)
 {
+    sendPartPedals (getMicroPCopy(), part);
+}
+
+void MidiVelmor::sendPartPedals (const ST_MICROPERFORMANCE& record, unsigned char part)
+{
     if (part > maxPart)
         return;
 
-    const auto record = getMicroPCopy();
     unsigned char payload[3 + ST_MICROPERFORMANCE::pedalCount] = { part, record.bank, record.number };
     std::memcpy (payload + 3, record.pedals, sizeof (record.pedals));
 
@@ -377,9 +389,9 @@ void MidiVelmor::sendPartAll (unsigned char part)
     const auto record = getMicroPCopy();
 
     sendDumpStart (1);
-    sendPartMicroPName (part);
-    sendPartParameters (part);
-    sendPartPedals (part);
+    sendPartMicroPName (record, part);
+    sendPartParameters (record, part);
+    sendPartPedals (record, part);
 
     for (unsigned char p = 0; p < ST_MICROPERFORMANCE::paramCount; ++p)
         sendPartNRPN (part, NRPN_GROUP_PART, p, record.params[p]);

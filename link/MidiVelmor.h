@@ -144,6 +144,9 @@ private:
     void decodeNrpnEntry (int value);
 
     bool isConnected() const;
+    void sendPartMicroPName (const ST_MICROPERFORMANCE& record, unsigned char part);
+    void sendPartParameters (const ST_MICROPERFORMANCE& record, unsigned char part);
+    void sendPartPedals (const ST_MICROPERFORMANCE& record, unsigned char part);
     bool sendPartTrackParam (const ST_MICROPERFORMANCE& record, unsigned char part, unsigned char gen, unsigned char param, unsigned char flag, unsigned char length, unsigned char start);
     void sendPartNRPNBlocks (const ST_MICROPERFORMANCE& record, unsigned char part);
 

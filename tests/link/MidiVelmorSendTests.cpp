@@ -1,5 +1,7 @@
 #include "ProtocolTestSupport.h"
 
+#include <cstring>
+
 namespace
 {
 struct SendCase
@@ -92,6 +94,53 @@ TEST (MidiVelmorFrame, PayloadBytesAboveSevenBitsAreMaskedAndLogged)
     EXPECT_EQ (logLinesSince (logStart), (juce::StringArray { "E SysEx data byte above 7 bits masked (Cmd2 = 5)" }));
 }
 
+TEST (MidiVelmorRecord, NamesAreCutToNineteenBytesWithoutSplittingACharacter)
+{
+    MidiVelmor link ("Midi.log", 0x1F, std::make_unique<VirtualMidiPorts> (juce::StringArray {}, juce::StringArray {}));
+
+    const struct
+    {
+        const char* utf8;
+        std::string stored;
+    } cases[] = {
+        { "abc\xC3\xA9", std::string ("abc\xC3\xA9") },
+        { "ABCDEFGHIJKLMNOPQRSTUVWXY", std::string ("ABCDEFGHIJKLMNOPQRS") },
+        { "ABCDEFGHIJKLMNOPQR\xC3\xA9", std::string ("ABCDEFGHIJKLMNOPQR") },
+        { "", std::string() },
+    };
+
+    for (const auto& c : cases)
+    {
+        link.setPartMicroPName (1, "junk that must be cleared");
+        link.setPartMicroPName (0, juce::String::fromUTF8 (c.utf8));
+
+        const auto record = link.getMicroPCopy();
+        auto expected = c.stored;
+        expected.resize (20, '\0');
+        EXPECT_EQ (std::string (record.name, sizeof (record.name)), expected) << c.utf8;
+    }
+
+    link.setPartMicroPName (2, "ignored");
+    EXPECT_EQ (link.getMicroPCopy().name[0], '\0');
+}
+
+TEST (MidiVelmorRecord, ClearingRestoresTheInitialRecordAndKeepsTheEditChannel)
+{
+    MidiVelmor link ("Midi.log", 0x1F, std::make_unique<VirtualMidiPorts> (juce::StringArray {}, juce::StringArray {}));
+    link.editChannel = 1;
+    link.setPartParam (0, 3, 100);
+    link.setPartMicroPIcon (0, 4);
+    link.setPartMicroPTemplate (1, 5);
+    link.decode (messageOf ({ 0xB1, 7, 99 }));
+
+    link.clearMicroP();
+
+    const auto record = link.getMicroPCopy();
+    const auto initial = initialMicroPerformance();
+    EXPECT_EQ (std::memcmp (&record, &initial, sizeof (record)), 0);
+    EXPECT_EQ (link.editChannel.load(), 1);
+}
+
 //==============================================================================
 class MidiVelmorSend : public LinkFixture
 {
@@ -100,6 +149,7 @@ class MidiVelmorSend : public LinkFixture
 TEST_F (MidiVelmorSend, SendersWriteTheirExactBytes)
 {
     ASSERT_TRUE (connect());
+    const auto logStart = logText().length();
 
     const std::vector<SendCase> cases = {
         { "a part parameter goes as NRPN group 0 on the part's channel",
@@ -202,7 +252,7 @@ TEST_F (MidiVelmorSend, SendersWriteTheirExactBytes)
             EXPECT_EQ (hexOf (sent[i]), i < c.sent.size() ? hexOf (c.sent[i]) : juce::String());
     }
 
-    EXPECT_FALSE (logText().contains ("masked")) << "every sender passes 7-bit bytes of its own accord";
+    EXPECT_FALSE (logLinesSince (logStart).joinIntoString ("\n").contains ("masked")) << "every sender passes 7-bit bytes of its own accord";
 }
 
 TEST_F (MidiVelmorSend, NameListIsAskedForOnceUntilAPartNameOrRefusalArrives)
