@@ -239,7 +239,7 @@ TEST_F (TextComboPopups, DismissingReportsNothingAndTheNextClickOpensAgain)
         else if (way == 1)
             click (panel, centreOf (*box));
         else
-            popup->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey));
+            panel.getPeer()->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey));
 
         pump (settleMs);
         EXPECT_EQ (openPopups().size(), 0u) << way;
