@@ -17,7 +17,6 @@ Midi::Midi (const juce::String& logFile, unsigned char logMask, std::unique_ptr<
       identifyMessage (identifyRequest, static_cast<int> (sizeof (identifyRequest)))
 {
     setLogLevel (logMask);
-    startThread (juce::Thread::Priority::background);
 }
 
 Midi::~Midi()
@@ -29,8 +28,17 @@ Midi::~Midi()
     bufferedInput->close();
 }
 
+void Midi::startProcessing()
+{
+    // Started here rather than by the constructor: a thread started there
+    // would run while the derived class is still being built.
+    if (! processingStopped && ! isThreadRunning())
+        startThread (juce::Thread::Priority::background);
+}
+
 void Midi::stopProcessing()
 {
+    processingStopped = true;
     stopTimer (CONNECT_TIMER);
     stopTimer (PING_TIMER);
     stopThread (stopTimeoutMs);
@@ -65,8 +73,11 @@ void Midi::connect()
 {
     const juce::ScopedLock sl (stateLock);
 
-    if (connectionState == STATE_DISCONNECTED)
-        connectSequence();
+    if (connectionState != STATE_DISCONNECTED)
+        return;
+
+    startProcessing();
+    connectSequence();
 }
 
 void Midi::disconnect()

@@ -96,6 +96,7 @@ private:
     void timerCallback (int timerId) override;
     void run() override;
 
+    void startProcessing();
     void connectSequence();
     void tryPresetPair();
     void scanNextPair();
@@ -123,6 +124,7 @@ private:
     std::unique_ptr<juce::MidiMessage> pingRequest;
     std::atomic<bool> pingReplyReceived { true };
     juce::MidiMessage identifyMessage;
+    bool processingStopped = false;
 
     JUCE_DECLARE_NON_COPYABLE (Midi)
 };
