@@ -2,6 +2,8 @@
 
 #include "app/MainWindow.h"
 
+#include <iostream>
+
 VelmorEditorApplication::VelmorEditorApplication() = default;
 
 VelmorEditorApplication::~VelmorEditorApplication()
@@ -26,6 +28,15 @@ bool VelmorEditorApplication::moreThanOneInstanceAllowed()
 
 void VelmorEditorApplication::initialise (const juce::String&)
 {
+    // Without a display the window system would fail on the first window.
+    if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
+    {
+        std::cerr << "Velmor Piano Editor needs a graphical display: none was found (is DISPLAY set?)." << std::endl;
+        setApplicationReturnValue (1);
+        quit();
+        return;
+    }
+
     juce::LookAndFeel::setDefaultLookAndFeel (&defaultLookAndFeel);
     mainWindow = std::make_unique<MainWindow>();
 }

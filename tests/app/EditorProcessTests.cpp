@@ -115,3 +115,14 @@ TEST_F (RunningEditor, ClosingTheWindowQuits)
     EXPECT_EQ (editor.process.getExitCode(), 0u);
     EXPECT_TRUE (findEditorWindows().isEmpty());
 }
+
+TEST (EditorWithoutDisplay, SaysSoAndEndsWithAnError)
+{
+    juce::ChildProcess editor;
+    ASSERT_TRUE (editor.start (juce::StringArray { "env", "-u", "DISPLAY", VELMOR_EDITOR_PATH }, juce::ChildProcess::wantStdErr));
+    const auto output = editor.readAllProcessOutput();
+    ASSERT_TRUE (editor.waitForProcessToFinish (exitTimeoutMs));
+
+    EXPECT_NE (editor.getExitCode(), 0u);
+    EXPECT_TRUE (output.contains ("needs a graphical display")) << output;
+}
