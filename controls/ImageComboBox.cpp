@@ -2,6 +2,8 @@
 
 #include "controls/MenuAreaPopup.h"
 
+#include <algorithm>
+
 ImageComboBox::ImageComboBox()
     : lookAndFeel (std::make_unique<IBLookAndFeel>()),
       button (juce::String())

@@ -2,6 +2,8 @@
 
 #include <juce_graphics/juce_graphics.h>
 
+#include <utility>
+
 // One choice of an ImageComboBox. Ids need not be unique, and 0 is allowed.
 struct ItemInfo
 {
