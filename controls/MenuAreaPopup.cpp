@@ -11,7 +11,7 @@ namespace
 // long means the user has switched to another application.
 constexpr juce::uint32 releaseIgnoredForMs = 250;
 constexpr juce::uint32 focusGraceMs = 10;
-constexpr int mousePollHz = 20;
+constexpr int watchHz = 20; // how often an open popup checks its target and the focus
 constexpr int dismissCommandId = 0x6f391f40;
 constexpr int minStandardItemHeight = 12;
 constexpr int maxStandardItemHeight = 24;
@@ -87,10 +87,12 @@ void MenuAreaPopup::showAsync (const juce::PopupMenu& menu,
     if (menu.getNumItems() == 0)
     {
         std::shared_ptr<juce::ModalComponentManager::Callback> pending (std::move (userCallback));
-        juce::MessageManager::callAsync ([pending]
-                                         {
+        auto deliverNothingChosen = [pending]
+        {
             if (pending != nullptr)
-                pending->modalStateFinished (0); });
+                pending->modalStateFinished (0);
+        };
+        juce::MessageManager::callAsync (deliverNothingChosen);
         return;
     }
 
@@ -121,14 +123,17 @@ void MenuAreaPopup::showForBox (juce::Component& box,
 bool MenuAreaPopup::dismissAll()
 {
     const auto popups = getActivePopups();
+    auto anyOpen = false;
 
+    // Also those already closing, whose windows go a moment later.
     for (auto it = popups.rbegin(); it != popups.rend(); ++it)
     {
+        anyOpen = anyOpen || ! (*it)->exiting;
         (*it)->setLookAndFeel (nullptr);
         (*it)->dismiss (0);
     }
 
-    return ! popups.empty();
+    return anyOpen;
 }
 
 MenuAreaPopup::MenuAreaPopup (const juce::PopupMenu& menu, const juce::PopupMenu::Options& popupOptions, juce::LookAndFeel& menuLookAndFeel)
@@ -164,7 +169,7 @@ MenuAreaPopup::MenuAreaPopup (const juce::PopupMenu& menu, const juce::PopupMenu
     juce::Desktop::getInstance().addGlobalMouseListener (this);
 
     getActivePopups().push_back (this);
-    startTimerHz (mousePollHz);
+    startTimerHz (watchHz);
 }
 
 MenuAreaPopup::~MenuAreaPopup()

@@ -111,4 +111,19 @@ TEST (MenuAreaLayoutCases, ItemHeightsAreLimitedLikeTheFrameworksMenus)
     EXPECT_EQ (layout.items[1].getHeight(), MenuAreaPopup::maxItemHeight);
     EXPECT_EQ (layout.rows, (2000 - 2 * border) / MenuAreaPopup::maxItemHeight);
 }
+
+TEST (MenuAreaPopup, AMenuWithoutItemsOpensNoWindowAndStillReportsNothingChosen)
+{
+    std::vector<int> results;
+    auto record = [&results] (int result)
+    { results.push_back (result); };
+    juce::LookAndFeel_V3 lookAndFeel;
+
+    MenuAreaPopup::showAsync ({}, juce::PopupMenu::Options().withTargetScreenArea ({ 0, 0, 300, 300 }), lookAndFeel, juce::ModalCallbackFunction::create (record));
+    EXPECT_EQ (juce::Desktop::getInstance().getNumComponents(), 0);
+    EXPECT_TRUE (results.empty()) << "never from within the call";
+
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    EXPECT_EQ (results, std::vector<int> { 0 });
+}
 } // namespace
