@@ -220,7 +220,7 @@ void MidiVelmor::setSound (unsigned char channel, unsigned char bank, unsigned c
 
 void MidiVelmor::setPartParam (unsigned char, unsigned char param, unsigned char value)
 {
-    if (param >= ST_MICROPERFORMANCE::paramCount)
+    if (! isPartParam (param))
         return;
 
     const juce::ScopedLock sl (recordLock);
@@ -277,7 +277,7 @@ void MidiVelmor::sendPartCC (unsigned char part, unsigned char controller, unsig
 
 void MidiVelmor::sendPartParam (unsigned char part, unsigned char param)
 {
-    if (param >= ST_MICROPERFORMANCE::paramCount)
+    if (! isPartParam (param))
         return;
 
     unsigned char value;
@@ -473,6 +473,15 @@ void MidiVelmor::sendPartNRPNBlocks (const ST_MICROPERFORMANCE& record, unsigned
 }
 
 //==============================================================================
+bool MidiVelmor::isPartParam (unsigned char param)
+{
+    if (param < ST_MICROPERFORMANCE::paramCount)
+        return true;
+
+    writeToLog ("Part parameter " + juce::String (param) + " out of range", LOG_ERROR);
+    return false;
+}
+
 bool MidiVelmor::isConnected() const
 {
     return connectionState.load() == STATE_CONNECTED;

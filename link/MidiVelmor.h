@@ -144,6 +144,7 @@ private:
     void decodeNrpnEntry (int value);
 
     bool isConnected() const;
+    bool isPartParam (unsigned char param);
     void sendPartMicroPName (const ST_MICROPERFORMANCE& record, unsigned char part);
     void sendPartParameters (const ST_MICROPERFORMANCE& record, unsigned char part);
     void sendPartPedals (const ST_MICROPERFORMANCE& record, unsigned char part);

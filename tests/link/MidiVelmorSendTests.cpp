@@ -167,6 +167,14 @@ TEST_F (MidiVelmorSend, SendersWriteTheirExactBytes)
               l.sendPartAll (2);
           },
           {} },
+        { "a part parameter outside 0..17 is neither stored nor sent",
+          [] (MidiVelmor& l)
+          {
+              l.setPartParam (0, 18, 1);
+              l.sendPartParam (0, 18);
+              EXPECT_EQ (l.getMicroPCopy().tracks[0][0], 64);
+          },
+          {} },
         { "a controller", [] (MidiVelmor& l)
           { l.sendPartCC (0, 7, 100); },
           { { 0xB0, 7, 100 } } },
