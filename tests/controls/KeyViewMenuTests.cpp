@@ -151,6 +151,30 @@ TEST_F (BreakPointTest, PressTakesTheBreakPointOnlyWithinEightPixelsOfItsRow)
     }
 }
 
+TEST_F (BreakPointTest, HeldValueAboveTheMarkerTableUsesItsTopRow)
+{
+    const unsigned char high = 200;
+    view.setKeyValues (40, &high, 1);
+    toggleBreakPoint (40);
+    log.take();
+
+    pointer.press (keyCentre (40), 8.0f);
+    pointer.drag (keyCentre (42), 8.0f);
+    EXPECT_EQ (log.reports.back(), "changed 0 87");
+}
+
+TEST_F (BreakPointTest, MenuChoiceAfterAZoomChangeActsOnAKeyThatExists)
+{
+    view.setZoom (4);
+    pointer.press (3870.0f, 100.0f, rightButton);
+    juce::PopupMenu::dismissAllActiveMenus();
+    pump (20);
+
+    view.setZoom (1);
+    editorOf (view).popupItemChosen (1);
+    EXPECT_TRUE (hasMarker (87));
+}
+
 TEST_F (BreakPointTest, MarkerRowFollowsTheOffset)
 {
     toggleBreakPoint (40);
@@ -187,7 +211,8 @@ TEST_F (BreakPointTest, LoneBreakPointCarriesTheWholeCurveAndLosesNothing)
     // Far past the top: the held values stay within range, and going back
     // restores the curve saved at the press.
     pointer.drag (keyCentre (45), 0.0f);
-    EXPECT_EQ (keyValue (87), 114);
+    view.setMove (-20.0f);
+    EXPECT_EQ (keyValue (87), 94);
     pointer.drag (keyCentre (40), 108.0f);
     pointer.release (keyCentre (40), 108.0f);
 

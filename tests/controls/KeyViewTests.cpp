@@ -200,6 +200,17 @@ TEST_F (KeyViewTest, PointerOnOrPastTheEdgesStaysOnTheLastKeyAndRow)
     }
 }
 
+TEST_F (KeyViewTest, OffsetChangedDuringADragKeepsPaintedValuesInRange)
+{
+    pointer.press (keyCentre (10, 11), 0.0f);
+    view.setOffset (14);
+    pointer.drag (keyCentre (14, 11), 201.0f);
+
+    // Held values above 114 would survive a move down unchanged in range.
+    view.setMove (-20.0f);
+    EXPECT_EQ (valuesOf (view, 10, 5), (std::vector<int> { 94, 94, 94, 70, 44 }));
+}
+
 TEST_F (KeyViewTest, ShiftKeepsTheHeightOfThePreviousStepWhileTheEventSaysItIsHeld)
 {
     const auto shift = juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier | juce::ModifierKeys::shiftModifier);
