@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <thread>
 
 namespace
 {
@@ -611,6 +612,48 @@ TEST (MidiConnection, DisconnectWhileConnectedClosesBothPortsWithoutTheHook)
     rig.link->sendMidiMessage (juce::MidiMessage::controllerEvent (1, 7, 1));
     EXPECT_EQ (rig.ports->getSentMessages().size(), sentBefore);
     EXPECT_EQ (LogFile::find (LogFile::entries(), "(O) B0 07 01 "), -1);
+}
+
+TEST (MidiConnection, ClosingAnInputWhoseDeviceVanishedStillUnregistersTheLink)
+{
+    TwoByTwo rig;
+    ScriptedInstrument instrument (*rig.ports, "A", "X");
+    rig.link->connect();
+    ASSERT_TRUE (rig.connectedWithin (slackMs));
+
+    rig.ports->unplug ("X");
+    rig.link->disconnect();
+
+    EXPECT_FALSE (rig.ports->hasInputCallback ("X"));
+    EXPECT_GE (LogFile::find (LogFile::entries(), "No Midi Input device selected"), 0);
+}
+
+TEST (MidiConnection, SendsNeverOverlapAChangeOfTheOutput)
+{
+    constexpr int rounds = 20;
+    TwoByTwo rig;
+    ScriptedInstrument instrument (*rig.ports, "A", "X");
+    std::atomic<bool> sending { true };
+
+    std::thread sender ([&rig, &sending]
+                        {
+        while (sending)
+            rig.link->sendMidiMessage (juce::MidiMessage::controllerEvent (1, 7, 1)); });
+
+    for (int round = 1; round <= rounds; ++round)
+    {
+        rig.link->connect();
+        pumpUntil ([&rig, round]
+                   { return (int) rig.link->getConnectCodes().size() == round; },
+                   slackMs);
+        rig.link->disconnect();
+    }
+
+    sending = false;
+    sender.join();
+
+    EXPECT_EQ (rig.link->getConnectCodes(), std::vector<int> ((size_t) rounds, Midi::CONNECT_OK));
+    EXPECT_EQ (rig.ports->getOverlappingOutputCalls(), 0);
 }
 
 TEST (MidiConnection, ProcessingThreadDecodesInArrivalOrder)

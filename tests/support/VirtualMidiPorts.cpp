@@ -96,8 +96,28 @@ void VirtualMidiPorts::removeInputCallback (const juce::String& identifier, juce
         found->second.callback = nullptr;
 }
 
+VirtualMidiPorts::OutputCall::OutputCall (VirtualMidiPorts& owner) : ports (owner)
+{
+    if (ports.outputCallsRunning.fetch_add (1) != 0)
+        ++ports.overlappingOutputCalls;
+
+    // Widens the window in which an unguarded caller would overlap.
+    std::this_thread::yield();
+}
+
+VirtualMidiPorts::OutputCall::~OutputCall()
+{
+    --ports.outputCallsRunning;
+}
+
+int VirtualMidiPorts::getOverlappingOutputCalls() const
+{
+    return overlappingOutputCalls;
+}
+
 void VirtualMidiPorts::setOutput (const juce::String& identifier)
 {
+    const OutputCall call (*this);
     const std::lock_guard<std::mutex> lock (mutex);
 
     // Like the device manager: asking for the port already open changes nothing.
@@ -114,6 +134,7 @@ void VirtualMidiPorts::setOutput (const juce::String& identifier)
 
 bool VirtualMidiPorts::isOutputOpen()
 {
+    const OutputCall call (*this);
     const std::lock_guard<std::mutex> lock (mutex);
     return openOutputName.isNotEmpty();
 }
@@ -124,6 +145,7 @@ void VirtualMidiPorts::sendNow (const juce::MidiMessage& message)
     juce::String outputName;
 
     {
+        const OutputCall call (*this);
         const std::lock_guard<std::mutex> lock (mutex);
 
         if (openOutputName.isEmpty())
@@ -229,6 +251,24 @@ void VirtualMidiPorts::clearSentMessages()
 {
     const std::lock_guard<std::mutex> lock (mutex);
     sentMessages.clear();
+}
+
+void VirtualMidiPorts::unplug (const juce::String& inputName)
+{
+    const std::lock_guard<std::mutex> lock (mutex);
+    const auto found = inputs.find (inputName);
+
+    if (found != inputs.end())
+        found->second.enabled = false;
+
+    failingPorts.addIfNotAlreadyThere (inputName);
+}
+
+bool VirtualMidiPorts::hasInputCallback (const juce::String& inputName) const
+{
+    const std::lock_guard<std::mutex> lock (mutex);
+    const auto found = inputs.find (inputName);
+    return found != inputs.end() && found->second.callback != nullptr;
 }
 
 bool VirtualMidiPorts::isInputOpen (const juce::String& inputName) const

@@ -2,6 +2,7 @@
 
 #include "link/MidiPorts.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -54,6 +55,15 @@ public:
     std::vector<SentMessage> getSentMessages() const;
     void clearSentMessages();
 
+    // The input's device vanishes: the port reports itself disabled while its
+    // callback stays registered, as a driver's would, until it is removed.
+    void unplug (const juce::String& inputName);
+    bool hasInputCallback (const juce::String& inputName) const;
+
+    // Calls on the output (sends, changes, queries) that overlapped another
+    // one; a real output port takes no such concurrent use.
+    int getOverlappingOutputCalls() const;
+
     bool isInputOpen (const juce::String& inputName) const;
     // "" when none is open.
     juce::String getOpenOutputName() const;
@@ -69,6 +79,17 @@ private:
     {
         juce::String inputName;
         juce::MidiMessage message;
+    };
+
+    // Counts the calls on the output that run at once.
+    class OutputCall
+    {
+    public:
+        explicit OutputCall (VirtualMidiPorts& owner);
+        ~OutputCall();
+
+    private:
+        VirtualMidiPorts& ports;
     };
 
     static juce::String nameFor (const juce::String& identifier);
@@ -88,6 +109,8 @@ private:
     std::deque<Delivery> pendingDeliveries;
     bool deliveryInProgress = false;
     bool stopping = false;
+    std::atomic<int> outputCallsRunning { 0 };
+    std::atomic<int> overlappingOutputCalls { 0 };
 
     // Held while a callback runs, and by every change that closes an input.
     std::recursive_mutex callbackMutex;
