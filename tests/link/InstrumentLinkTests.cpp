@@ -484,6 +484,40 @@ TEST_F (InstrumentLink, AnswersTheLayerModeWithPartNameRequestsFromTheProcessing
     EXPECT_EQ (link->getMicroPCopy().name[0], 0) << "a name of another bank leaves the record's name alone";
 }
 
+TEST_F (InstrumentLink, KeepsThePartNameOfBankZeroAsItsRawBytesCutWithoutSplittingACharacter)
+{
+    struct Case
+    {
+        std::string reported;
+        std::string stored;
+    };
+    const std::vector<Case> cases {
+        { "Grand", "Grand" },
+        { std::string (18, 'a') + "\xC3\xA9", std::string (18, 'a') },
+        { "\xFF\xFE"
+          "ab",
+          "\xFF\xFE"
+          "ab" },
+    };
+    ASSERT_EQ (connect(), Midi::CONNECT_OK);
+
+    for (const auto& c : cases)
+    {
+        events.clear();
+        auto part = Part();
+        part.setName (c.reported);
+        instrument->setPart (0, part);
+        ASSERT_TRUE (link->getPartMicroPName (0));
+        ASSERT_TRUE (waitFor ([this]
+                              { return ! events.named ("part").empty(); },
+                              connectWaitMs));
+
+        const auto record = link->getMicroPCopy();
+        EXPECT_EQ (std::string (record.name, strnlen (record.name, sizeof (record.name))), c.stored);
+        EXPECT_EQ (link->getPendingReply(), MidiVelmor::none);
+    }
+}
+
 TEST_F (InstrumentLink, LoadsAWholePartIntoTheRecordAndReportsEachItem)
 {
     const auto part = variedPart (7);
@@ -616,6 +650,20 @@ TEST_F (InstrumentLink, APartSentBackAfterLoadingItIsUnchangedForEveryEffectType
             expected.group6[i] = sentBack.group6[i] = 0; // not part of a whole-part transmission
         EXPECT_EQ (sentBack, expected) << "effect type " << type;
     }
+}
+
+TEST_F (InstrumentLink, SelectsASoundOnTheGivenChannelAndRefusesChannelsAbove15)
+{
+    ASSERT_EQ (connect(), Midi::CONNECT_OK);
+    const auto sentBefore = ports->getSentMessages().size();
+
+    link->setSound (1, 0, 5);
+    EXPECT_EQ (instrument->getBank (1), 0);
+    EXPECT_EQ (instrument->getProgram (1), 5);
+    EXPECT_EQ (ports->getSentMessages().size(), sentBefore + 2);
+
+    link->setSound (16, 0, 6);
+    EXPECT_EQ (ports->getSentMessages().size(), sentBefore + 2);
 }
 
 TEST_F (InstrumentLink, TheInitialRecordAndPartlessSendsPutNoHighByteInsideASysEx)
