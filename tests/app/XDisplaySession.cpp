@@ -10,7 +10,7 @@ XDisplaySession::XDisplaySession()
     if (display == nullptr)
         return;
 
-    for (const auto* name : { "WM_PROTOCOLS", "WM_DELETE_WINDOW", "WM_TAKE_FOCUS", "WM_STATE", "_NET_WM_PING" })
+    for (const auto* name : { "WM_PROTOCOLS", "WM_DELETE_WINDOW" })
         XInternAtom (display, name, False);
 
     XSync (display, False);

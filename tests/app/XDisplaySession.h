@@ -3,7 +3,7 @@
 struct _XDisplay;
 
 // A connection to the X display that stands in for a window manager: it
-// creates the window-manager atoms that a bare X server lacks (without them a
+// creates the close-protocol atoms that a bare X server lacks (without them a
 // window never learns that its close button can be pressed) and asks windows to
 // close as a title bar's close button does. Xlib stays out of this header
 // because its macros clash with the framework's names.
