@@ -271,7 +271,9 @@ void KeyView::KeyEdit::paintingDrag (int k, int x, int y)
     const auto yv = y + heightOffset();
     const auto before = values[(size_t) k];
     values[(size_t) k] = valueForHeight (yv);
-    reportHover (k);
+
+    if (! reportHover (k))
+        return;
 
     if (k != p)
     {
@@ -282,7 +284,9 @@ void KeyView::KeyEdit::paintingDrag (int k, int x, int y)
         {
             const auto yi = oldYv + ((i - p) * (yv - oldYv)) / (k - p);
             values[(size_t) i] = valueForHeight (yi);
-            reportHover (i);
+
+            if (! reportHover (i))
+                return;
         }
     }
 
@@ -382,14 +386,14 @@ void KeyView::KeyEdit::breakPointDrag (int k, int x, int y)
     for (int i = prevBreakPoint + 1; i < nextBreakPoint; ++i)
         values[(size_t) i] = limitValue (values[(size_t) i]);
 
-    reportHover (n);
+    if (! reportHover (n))
+        return;
 
     const auto first = prevBreakPoint + 1;
     const auto last = nextBreakPoint - 1;
-    sendValuesChanged ((unsigned char) first, (unsigned char) last, before != values[(size_t) n]);
-    repaintKeys (first, last);
-
     lastDragPos = { x, y };
+    repaintKeys (first, last);
+    sendValuesChanged ((unsigned char) first, (unsigned char) last, before != values[(size_t) n]);
 }
 
 void KeyView::KeyEdit::mouseUp (const juce::MouseEvent&)
@@ -409,23 +413,29 @@ void KeyView::KeyEdit::modifierKeysChanged (const juce::ModifierKeys& modifiers)
     shiftDown = modifiers.isShiftDown();
 }
 
-void KeyView::KeyEdit::reportHover (int key)
+bool KeyView::KeyEdit::reportHover (int key)
 {
-    sendMouseOverKey ((unsigned char) key, (int) (values[(size_t) key] + valueOffset));
+    return sendMouseOverKey ((unsigned char) key, (int) (values[(size_t) key] + valueOffset));
 }
 
-void KeyView::KeyEdit::sendMouseOverKey (unsigned char key, int value)
+bool KeyView::KeyEdit::sendMouseOverKey (unsigned char key, int value)
 {
     const auto limited = (juce::uint8) juce::jlimit (valueMin, valueMax, value);
 
     if (key == lastOverKey && limited == lastOverValue)
-        return;
+        return true;
+
+    juce::Component::BailOutChecker checker (this);
 
     if (owner != nullptr)
         owner->sendMouseOverKey (key, limited);
 
+    if (checker.shouldBailOut())
+        return false;
+
     lastOverKey = key;
     lastOverValue = limited;
+    return true;
 }
 
 void KeyView::KeyEdit::sendValuesChanged (unsigned char firstKey, unsigned char lastKey, bool keyChanged)
@@ -434,8 +444,13 @@ void KeyView::KeyEdit::sendValuesChanged (unsigned char firstKey, unsigned char 
     if (firstKey == lastKey && ! keyChanged && values[firstKey] == (float) lastSentValue && firstKey == lastSentKey)
         return;
 
+    juce::Component::BailOutChecker checker (this);
+
     if (owner != nullptr)
         owner->sendValuesChanged (firstKey, lastKey);
+
+    if (checker.shouldBailOut())
+        return;
 
     lastSentValue = (juce::uint8) (int) values[firstKey];
     lastSentKey = firstKey;

@@ -43,8 +43,10 @@ private:
     int heightOffset() const;
     void paintingDrag (int k, int x, int y);
     void breakPointDrag (int k, int x, int y);
-    void reportHover (int key);
-    void sendMouseOverKey (unsigned char key, int value);
+    // A listener may delete the view, and the editor with it: the hover reports
+    // then return false, and no report touches the editor afterwards.
+    bool reportHover (int key);
+    bool sendMouseOverKey (unsigned char key, int value);
     void sendValuesChanged (unsigned char firstKey, unsigned char lastKey, bool keyChanged);
     void repaintKeys (int firstKey, int lastKey);
     void limitValues();

@@ -298,3 +298,41 @@ TEST_F (KeyViewTest, ListenerRegisteredTwiceHearsEachReportOnce)
     pointer.press (keyCentre (1, 11), 0.0f);
     EXPECT_EQ (log.take(), (Reports { "over 1 114", "changed 1 1" }));
 }
+
+TEST (KeyViewLifetime, ListenerMayDeleteTheViewInTheMiddleOfAStroke)
+{
+    struct Deleter : KeyView::Listener
+    {
+        void mouseOverKey (KeyView*, unsigned char key, unsigned char) override
+        {
+            if (key == deleteAtKey)
+                view.reset();
+        }
+
+        void valuesChanged (KeyView*, unsigned char firstKey, unsigned char lastKey) override
+        {
+            if (firstKey != lastKey)
+                view.reset();
+        }
+
+        std::unique_ptr<KeyView> view = std::make_unique<KeyView>();
+        int deleteAtKey = 0;
+    };
+
+    // Key 50 is the pointer's, key 40 is filled in, and the range report comes last.
+    for (const auto deleteAtKey : { 50, 40, 255 })
+    {
+        SCOPED_TRACE ("deleted at key " + std::to_string (deleteAtKey));
+        Deleter deleter;
+        deleter.deleteAtKey = deleteAtKey;
+        deleter.view->addListener (&deleter);
+        auto& editor = editorOf (*deleter.view);
+
+        editor.mouseDown (mouseAt (editor, keyCentre (30, 11), 0.0f, juce::ModifierKeys::leftButtonModifier));
+
+        if (deleter.view != nullptr)
+            editor.mouseDrag (mouseAt (editor, keyCentre (50, 11), 0.0f, juce::ModifierKeys::leftButtonModifier));
+
+        EXPECT_EQ (deleter.view, nullptr);
+    }
+}
