@@ -652,6 +652,33 @@ TEST_F (InstrumentLink, APartSentBackAfterLoadingItIsUnchangedForEveryEffectType
     }
 }
 
+TEST_F (InstrumentLink, InjectedMessagesArePostedToTheMessageThreadOrCalledOnTheProcessingThread)
+{
+    ASSERT_EQ (connect(), Midi::CONNECT_OK);
+    link->editChannel = 0;
+
+    instrument->injectBytes ({ 0xC5, 0x07 });
+    instrument->injectBytes ({ 0xB3, 0x66, 0x02 });
+    instrument->injectBytes ({ 0x90, 0x3C, 0x40 });
+    instrument->injectBytes ({ 0x91, 0x3D, 0x40 });
+    settle();
+
+    const auto sound = events.named ("sound");
+    ASSERT_EQ (sound.size(), 1u);
+    EXPECT_EQ (sound[0].values, (std::vector<int> { 5, 0xFF, 7 }));
+    EXPECT_TRUE (sound[0].onMessageThread);
+
+    const auto changeMode = events.named ("onGetChangeMode");
+    ASSERT_EQ (changeMode.size(), 1u);
+    EXPECT_EQ (changeMode[0].values, std::vector<int> { 2 });
+    EXPECT_TRUE (changeMode[0].onProcessingThread);
+
+    const auto notes = events.named ("note");
+    ASSERT_EQ (notes.size(), 1u) << "only the edit channel's notes are reported";
+    EXPECT_EQ (notes[0].values, (std::vector<int> { 0x3C, 1 }));
+    EXPECT_TRUE (notes[0].onMessageThread);
+}
+
 TEST_F (InstrumentLink, SelectsASoundOnTheGivenChannelAndRefusesChannelsAbove15)
 {
     ASSERT_EQ (connect(), Midi::CONNECT_OK);

@@ -149,7 +149,7 @@ SimulatedInstrument::Part SimulatedInstrument::getPart (int part) const
     return parts.at ((size_t) part);
 }
 
-void SimulatedInstrument::inject (const std::vector<uint8_t>& bytes)
+void SimulatedInstrument::injectBytes (const std::vector<uint8_t>& bytes)
 {
     inject (juce::MidiMessage (bytes.data(), (int) bytes.size()));
 }

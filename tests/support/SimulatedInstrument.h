@@ -97,7 +97,7 @@ public:
     Part getPart (int part) const;
 
     // Delivers bytes to the editor as one message, exactly as given.
-    void inject (const std::vector<uint8_t>& bytes);
+    void injectBytes (const std::vector<uint8_t>& bytes);
     void inject (const juce::MidiMessage& message);
 
     int getPingRequestCount() const;
