@@ -39,14 +39,12 @@ constexpr int ccChorusSend = 93;
 constexpr int ccNrpnParam = 98;
 constexpr int ccNrpnGroup = 99;
 
-// Smallest data size of a received command, checksum included, before its
-// counted part (per-key values, name text).
+// Smallest data size of a received command that decode reads, checksum
+// included, before its counted part (per-key values, name text).
 int minimumDataSize (int command)
 {
     switch (command)
     {
-        case MidiVelmor::CMD_PING:
-            return 7;
         case MidiVelmor::CMD_SET_TRACK_PARAMETER:
             return 12;
         case MidiVelmor::CMD_MICROP_NAME:
