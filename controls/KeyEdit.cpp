@@ -196,7 +196,7 @@ void KeyView::KeyEdit::mouseDown (const juce::MouseEvent& e)
     {
         if (breakPoint[(size_t) k])
         {
-            // Held values above the table's range sit on its last row.
+            // A held value above 127 takes the table's last entry, the top row.
             const auto r = juce::jlimit (0, markerValueCount - 1, roundHalfToEven (values[(size_t) k]));
             const auto markerY = (int) ((float) KEY_MARKER_TO_Y[(size_t) r] - 2.0f * valueOffset);
             draggingMarker = markerY - markerHitDistance < position.y && position.y < markerY + markerHitDistance;
