@@ -238,7 +238,9 @@ struct TwoByTwo
     std::unique_ptr<TestLink> link;
 };
 
-constexpr int slackMs = 400;
+// How long past its due time an expected event may come on a loaded machine.
+constexpr int slackMs = 1000;
+constexpr int latePingMs = 700;
 // Timers may fire a little early against the send times measured here.
 constexpr double earlyMs = 50.0;
 } // namespace
@@ -326,13 +328,10 @@ TEST (MidiConnection, PresetPairIsTriedFirst)
 TEST (MidiConnection, PresetPairThatDoesNotAnswerIsTriedAgainInItsTurn)
 {
     TwoByTwo rig;
-    ScriptedInstrument instrument (*rig.ports, "A", "Y");
 
+    // The instrument is switched on only after the preset try was sent.
     rig.link->setActiveOutput (0);
     rig.link->setActiveInput (1);
-    instrument.refuses = false;
-    // Deaf during the preset try: the reply goes to an input nobody listens to.
-    rig.ports->setSendObserver ({});
     rig.link->connect();
     pumpFor (Midi::connectPeriodMs / 2);
 
@@ -505,16 +504,17 @@ TEST (MidiConnection, PingsEveryPeriodWhileAnswered)
     rig.link->connect();
     ASSERT_TRUE (rig.connectedWithin (slackMs));
 
-    pumpFor (2 * Midi::pingPeriodMs + Midi::pingPeriodMs / 3);
+    ASSERT_TRUE (pumpUntil ([&rig]
+                            { return pingTimes (*rig.ports).size() == 3; },
+                            2 * Midi::pingPeriodMs + slackMs));
 
     EXPECT_EQ (rig.link->getConnectionState(), Midi::STATE_CONNECTED);
     const auto times = pingTimes (*rig.ports);
-    ASSERT_EQ (times.size(), 3u);
 
     for (size_t i = 1; i < times.size(); ++i)
     {
         EXPECT_GE (times[i] - times[i - 1], Midi::pingPeriodMs - earlyMs);
-        EXPECT_LE (times[i] - times[i - 1], Midi::pingPeriodMs + slackMs);
+        EXPECT_LE (times[i] - times[i - 1], Midi::pingPeriodMs + latePingMs);
     }
 
     // Ping replies are consumed, never decoded.
