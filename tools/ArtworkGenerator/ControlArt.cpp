@@ -167,17 +167,22 @@ void drawIconShape (juce::Graphics& g, int shape, juce::Rectangle<float> area, j
     {
         case 0:
         {
+            // A grand seen from above: straight bass side, curved treble side, keys at the front.
             juce::Path grand;
-            grand.startNewSubPath (c.x - 20.0f, c.y - 24.0f);
-            grand.lineTo (c.x + 20.0f, c.y - 24.0f);
-            grand.lineTo (c.x + 20.0f, c.y + 4.0f);
-            grand.cubicTo (c.x + 20.0f, c.y + 26.0f, c.x - 2.0f, c.y + 10.0f, c.x - 6.0f, c.y + 26.0f);
-            grand.lineTo (c.x - 20.0f, c.y + 26.0f);
+            grand.startNewSubPath (c.x - 20.0f, c.y + 16.0f);
+            grand.lineTo (c.x - 20.0f, c.y - 18.0f);
+            grand.quadraticTo (c.x - 20.0f, c.y - 27.0f, c.x - 11.0f, c.y - 27.0f);
+            grand.lineTo (c.x - 6.0f, c.y - 27.0f);
+            grand.quadraticTo (c.x + 2.0f, c.y - 27.0f, c.x + 4.0f, c.y - 16.0f);
+            grand.cubicTo (c.x + 6.0f, c.y - 4.0f, c.x + 20.0f, c.y - 4.0f, c.x + 20.0f, c.y + 8.0f);
+            grand.lineTo (c.x + 20.0f, c.y + 16.0f);
             grand.closeSubPath();
             g.fillPath (grand);
             g.setColour (ink.contrasting (0.7f));
-            for (int k = 0; k < 7; ++k)
-                g.fillRect (c.x - 18.0f + (float) k * 5.4f, c.y - 22.0f, 4.2f, 8.0f);
+            g.fillRect (c.x - 20.0f, c.y + 17.0f, 40.0f, 9.0f);
+            g.setColour (ink);
+            for (int k = 0; k < 8; ++k)
+                g.fillRect (c.x - 19.5f + (float) k * 5.0f, c.y + 18.0f, 4.0f, 7.0f);
             break;
         }
         case 1:
@@ -347,12 +352,13 @@ juce::Image ControlArt::pianoIcon (int index, int width)
 {
     constexpr int height = 80;
     constexpr int shapes = 5;
-    static const juce::uint32 tiles[] = { 0xff3d5a80, 0xff7a3b3b, 0xff3b6e4f };
+    constexpr int icons = 15;
 
     juce::Image image (juce::Image::ARGB, width, height, true);
     juce::Graphics g (image);
     const auto area = image.getBounds().toFloat().reduced (3.0f);
-    const juce::Colour tile (tiles[(index / shapes) % 3]);
+    // Each icon has a hue of its own around the colour wheel; the shapes repeat every five.
+    const auto tile = juce::Colour::fromHSV ((float) ((index * 7) % icons) / (float) icons, 0.5f, 0.5f, 1.0f);
 
     g.setGradientFill (juce::ColourGradient (tile.brighter (0.3f), 0.0f, area.getY(), tile.darker (0.5f), 0.0f, area.getBottom(), false));
     g.fillRoundedRectangle (area, 10.0f);

@@ -22,10 +22,14 @@ struct Group
 {
     const char* title;
     std::initializer_list<int> params;
+    int ruleEnd = 0; // where the rule after the title stops, 0: at the frame
 };
 
+// The model choice shares the first group's title row.
+constexpr int modelCaptionLeft = 186;
+
 const Group groups[] = {
-    { "GENERAL", { 16, 17 } },
+    { "GENERAL", { 16, 17 }, modelCaptionLeft - 6 },
     { "HAMMER", { 0, 1, 2, 3 } },
     { "STRING TYPE", { 6, 7, 8 } },
     { "SIZE", { 13, 14, 15 } },
@@ -143,7 +147,9 @@ void drawGroups (juce::Graphics& g)
         g.setFont (headerFont);
         g.drawText (group.title, headerX, headerY, titleWidth, 18, juce::Justification::centredLeft);
         g.setColour (ArtStyle::accentDark.withAlpha (0.5f));
-        g.fillRect (headerX + titleWidth + 6, headerY + 9, (int) box.getRight() - 12 - (headerX + titleWidth + 6), 1);
+        const int ruleStart = headerX + titleWidth + 6;
+        const int ruleEnd = group.ruleEnd != 0 ? group.ruleEnd : (int) box.getRight() - 12;
+        g.fillRect (ruleStart, headerY + 9, ruleEnd - ruleStart, 1);
 
         for (auto i : group.params)
         {
@@ -165,7 +171,7 @@ void drawModelChoice (juce::Graphics& g)
 {
     g.setColour (ArtStyle::dimCaption);
     g.setFont (ArtStyle::font (15.0f));
-    g.drawText ("Model", 186, 48, 52, 28, juce::Justification::centredRight);
+    g.drawText ("Model", modelCaptionLeft, 48, 52, 28, juce::Justification::centredRight);
 
     juce::Rectangle<float> box { 244.0f, 48.0f, 82.0f, 28.0f };
     ArtStyle::drawField (g, box, ArtStyle::lightField, ArtStyle::lightFieldBorder);
