@@ -251,6 +251,31 @@ TEST_F (TextComboPopups, DismissingReportsNothingAndTheNextClickOpensAgain)
     EXPECT_EQ (counter.count, 0);
 }
 
+TEST_F (TextComboPopups, ArrowsMoveTheHighlightDownAndAcrossColumnsAndReturnChooses)
+{
+    addItems (40);
+    box->setMenuArea (12 - 142, 0, 1000, 509);
+    openByClicking (*box);
+    auto* popup = openAreaPopup();
+    ASSERT_NE (popup, nullptr);
+
+    auto press = [this] (int key)
+    { panel.getPeer()->handleKeyPress (juce::KeyPress (key)); };
+
+    press (juce::KeyPress::downKey);
+    EXPECT_EQ (popup->getHighlightedIndex(), 0);
+    press (juce::KeyPress::rightKey);
+    EXPECT_EQ (popup->getHighlightedIndex(), 16) << "one column of 16 rows further";
+    press (juce::KeyPress::upKey);
+    EXPECT_EQ (popup->getHighlightedIndex(), 15);
+
+    press (juce::KeyPress::returnKey);
+    pump (settleMs);
+    EXPECT_EQ (openPopups().size(), 0u);
+    EXPECT_EQ (box->getSelectedId(), 16);
+    EXPECT_EQ (counter.count, 1);
+}
+
 TEST_F (TextComboPopups, WithoutItemsTheOnlyItemCannotBeChosen)
 {
     box->setMenuArea (12 - 142, 0, 1000, 509);
