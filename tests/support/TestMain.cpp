@@ -15,11 +15,8 @@ juce::JUCEApplicationBase* createNoApplication()
 class TemporaryHome
 {
 public:
-    TemporaryHome()
-        : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                      .getNonexistentChildFile ("velmor-test-home", {}, false))
+    TemporaryHome() : folder (createUniqueFolder())
     {
-        folder.createDirectory();
         setenv ("HOME", folder.getFullPathName().toRawUTF8(), 1);
     }
 
@@ -29,6 +26,21 @@ public:
     }
 
 private:
+    // Made and named in one step: test processes start together, and a name
+    // chosen first and created after could be taken by two of them.
+    static juce::File createUniqueFolder()
+    {
+        auto path = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                        .getChildFile ("velmor-test-home-XXXXXX")
+                        .getFullPathName()
+                        .toStdString();
+
+        if (mkdtemp (path.data()) == nullptr)
+            std::abort();
+
+        return juce::File (path);
+    }
+
     juce::File folder;
 };
 } // namespace
