@@ -23,7 +23,7 @@ Midi::~Midi()
 {
     stopProcessing();
 
-    // The input may still be open, as after a refused identity reply.
+    // Still open when the owner destroys the link without disconnecting it.
     const juce::ScopedLock sl (stateLock);
     bufferedInput->close();
 }

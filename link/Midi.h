@@ -12,7 +12,7 @@
 // Connection manager of the instrument link: finds the instrument among the
 // MIDI ports with the identity request, keeps it alive with pings, and runs the
 // "MidiProcessing" thread that hands every received message to the protocol
-// hooks of the derived class.
+// hooks of the derived class. The thread starts with the first connect().
 //
 // A derived class must call stopProcessing() first in its destructor, so that
 // no hook runs on a half-destroyed object.
