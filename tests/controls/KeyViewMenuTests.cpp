@@ -4,15 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 namespace
 {
 using Reports = std::vector<std::string>;
-
-// JUCE unloads Xlib when it shuts down, and what Xlib still holds for the menu
-// windows would then be reported as leaked; keeping the library loaded keeps it reachable.
-[[maybe_unused]] void* const xlib = dlopen ("libX11.so.6", RTLD_NOW | RTLD_NODELETE);
 
 constexpr float keyWidth = 11.0f;
 const juce::ModifierKeys rightButton (juce::ModifierKeys::rightButtonModifier);

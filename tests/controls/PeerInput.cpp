@@ -1,14 +1,7 @@
 #include "PeerInput.h"
 
-#include <dlfcn.h>
-
 namespace
 {
-// JUCE opens Xlib at run time and closes it at shutdown; the leak checker then finds
-// Xlib's own caches unreachable and fails the test. Keeping the library mapped keeps
-// them reachable.
-[[maybe_unused]] void* const xlibKeptLoaded = dlopen ("libX11.so.6", RTLD_LAZY | RTLD_NODELETE);
-
 // Further apart than any double-click timeout, so separate clicks never pair up.
 constexpr juce::int64 clickSpacingMs = 10000;
 constexpr juce::int64 buttonHoldMs = 20;
