@@ -25,6 +25,15 @@ echo "== tests: address,undefined"
 xvfb-run -a -s "-screen 0 1280x1024x24" \
     ctest --test-dir build/asan --output-on-failure --parallel "$jobs" --timeout 300
 
+echo "== fuzz: decoder, address,undefined, 60 s"
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMOR_FUZZ=ON \
+    -DVELMOR_SANITIZE=address,undefined -DVELMOR_BUILD_TESTS=OFF -DVELMOR_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build build/fuzz --parallel "$jobs" --target velmor_decode_fuzzer
+mkdir -p build/fuzz/corpus
+# Any crash or sanitizer report ends the run with a non-zero status.
+build/fuzz/tests/fuzz/velmor_decode_fuzzer -max_total_time=60 -dict=tests/fuzz/decode.dict -artifact_prefix=build/fuzz/ \
+    -print_final_stats=1 build/fuzz/corpus tests/fuzz/seeds
+
 echo "== build: thread"
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMOR_SANITIZE=thread \
     -DVELMOR_BUILD_BENCHMARKS=OFF >/dev/null
