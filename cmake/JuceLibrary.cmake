@@ -17,6 +17,7 @@ target_compile_definitions (juce_lib
               JUCE_USE_CURL=0
               JUCE_MODAL_LOOPS_PERMITTED=1
               JUCE_STANDALONE_APPLICATION=1
+              JUCE_DISPLAY_SPLASH_SCREEN=0
     INTERFACE $<TARGET_PROPERTY:juce_lib,COMPILE_DEFINITIONS>)
 
 # SYSTEM, so that warnings inside JUCE's headers are not reported against our code.

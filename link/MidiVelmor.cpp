@@ -133,7 +133,8 @@ void storeName (ST_MICROPERFORMANCE& record, const char* text, int size)
         while (count > 0 && (((unsigned char) text[count]) & 0xC0) == 0x80)
             --count;
 
-    std::memcpy (record.name, text, (size_t) count);
+    if (count > 0)
+        std::memcpy (record.name, text, (size_t) count);
 }
 } // namespace
 

@@ -492,6 +492,7 @@ TEST_F (InstrumentLink, KeepsThePartNameOfBankZeroAsItsRawBytesCutWithoutSplitti
         std::string stored;
     };
     const std::vector<Case> cases {
+        { "", "" },
         { "Grand", "Grand" },
         { std::string (18, 'a') + "\xC3\xA9", std::string (18, 'a') },
         { "\xFF\xFE"
