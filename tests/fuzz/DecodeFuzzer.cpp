@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 // Splits arbitrary bytes into MIDI messages, as a driver would hand them on,
@@ -69,13 +70,12 @@ struct Fixture
     std::unique_ptr<MidiVelmor> link;
 };
 
-Fixture* fixture = nullptr;
+std::unique_ptr<Fixture> fixture;
 
 void destroyFixture()
 {
     juce::Logger::setCurrentLogger (nullptr);
-    delete fixture;
-    fixture = nullptr;
+    fixture.reset();
 }
 
 // An editor frame gets its correct checksum, so that the fuzzer reaches the
@@ -148,7 +148,7 @@ std::vector<juce::MidiMessage> split (const uint8_t* data, size_t size, bool wit
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
-    fixture = new Fixture();
+    fixture = std::make_unique<Fixture>();
     std::atexit (destroyFixture);
     return 0;
 }
