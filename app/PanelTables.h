@@ -4,6 +4,9 @@
 
 // Fixed positions and item lists of the editor panel (1024 x 748 panel pixels).
 
+constexpr int PANEL_WIDTH = 1024;
+constexpr int PANEL_HEIGHT = 748;
+
 constexpr int PART_PARAM_COUNT = 18;
 constexpr int KEY_PARAM_COUNT = 12;
 constexpr int PIANO_MODEL_COUNT = 12;

@@ -1,0 +1,70 @@
+// The state of the whole panel at once: editing enabled or disabled, the
+// record shown, the record and the panel reset.
+#include "app/MainComponent.h"
+
+#include "app/PanelTables.h"
+
+#include <cstring>
+
+namespace
+{
+// The name field up to its first zero byte; bytes that are no valid UTF-8 are
+// taken one character each rather than trusted.
+juce::String nameOf (const ST_MICROPERFORMANCE& record)
+{
+    const auto size = (int) strnlen (record.name, sizeof (record.name));
+
+    if (juce::CharPointer_UTF8::isValidString (record.name, size))
+        return juce::String::fromUTF8 (record.name, size);
+
+    juce::String name;
+
+    for (int i = 0; i < size; ++i)
+        name += (juce::juce_wchar) (unsigned char) record.name[i];
+
+    return name;
+}
+} // namespace
+
+void MainComponent::enableAllControls()
+{
+    disabledMask.setVisible (false);
+
+    for (auto* control : { static_cast<juce::Component*> (&openButton), static_cast<juce::Component*> (&saveButton), static_cast<juce::Component*> (&iconCombo) })
+        control->setEnabled (true);
+}
+
+void MainComponent::disableAllControls()
+{
+    disabledMask.setVisible (true);
+
+    for (auto* control : { static_cast<juce::Component*> (&openButton), static_cast<juce::Component*> (&saveButton), static_cast<juce::Component*> (&iconCombo) })
+        control->setEnabled (false);
+}
+
+void MainComponent::setAllControls()
+{
+    const auto record = midi.getMicroPCopy();
+
+    // No list entry carries the bare name, so none is selected.
+    microPCombo.setText (nameOf (record), juce::dontSendNotification);
+    iconCombo.setSelectedId ((signed char) record.iconId);
+    templateCombo.setSelectedId ((signed char) record.templateId + 1, juce::dontSendNotification);
+
+    // Each slider whose value changes sends its parameter again from its handler.
+    for (int i = 0; i < PART_PARAM_COUNT; ++i)
+        partSliders[(size_t) i]->setValue (record.params[i], juce::sendNotificationAsync);
+
+    keyView.setKeyValues (0, record.tracks[currentKeyParam], KEY_COUNT);
+}
+
+void MainComponent::clearAllControls()
+{
+    midi.clearMicroP();
+    microPCombo.clear (juce::sendNotificationAsync);
+    keyNameLabel.setText ({}, juce::dontSendNotification);
+    keyValueLabel.setText ({}, juce::dontSendNotification);
+    keyView.setAllNotesOff();
+    enableAllControls();
+    setAllControls();
+}

@@ -1,0 +1,194 @@
+#include "tests/app/PanelTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+PanelAccess::PanelAccess (MainComponent& p)
+    : panel (p),
+      connectButton (p.connectButton),
+      openButton (p.openButton),
+      saveButton (p.saveButton),
+      microPCombo (p.microPCombo),
+      templateCombo (p.templateCombo),
+      iconCombo (p.iconCombo),
+      kCircleButtons (p.kCircleButtons),
+      valueLabels (p.valueLabels),
+      partSliders (p.partSliders),
+      keyView (p.keyView),
+      kCircleImage (p.kCircleImage),
+      disabledMask (p.disabledMask),
+      keyParamCombo (p.keyParamCombo),
+      keyNameLabel (p.keyNameLabel),
+      keyValueLabel (p.keyValueLabel),
+      triangleSlider (*p.triangleSlider),
+      triangleLabel (p.triangleLabel),
+      resetButton (p.resetButton),
+      randomButton (p.randomButton),
+      scaleMinusButton (p.scaleMinusButton),
+      scalePlusButton (p.scalePlusButton),
+      moveMinusButton (p.moveMinusButton),
+      movePlusButton (p.movePlusButton),
+      noteButton (p.noteButton),
+      scaleCombo (p.scaleCombo),
+      keyBar (*p.keyBar),
+      zoomInButton (p.zoomInButton),
+      zoomOutButton (p.zoomOutButton),
+      midi (p.midi),
+      messageBox (p.messageBox),
+      midiInputIndex (p.midiInputIndex),
+      midiOutputIndex (p.midiOutputIndex),
+      layerMode (p.layerMode),
+      partBank (p.partBank),
+      currentPart (p.currentPart),
+      currentKeyParam (p.currentKeyParam),
+      displayKeybNotes (p.displayKeybNotes),
+      globalScaleFactor (p.globalScaleFactor),
+      keyBarZoom (p.keyBarZoom),
+      shiftDown (p.shiftDown),
+      lastDirectory (p.lastDirectory)
+{
+}
+
+namespace
+{
+// Each test process has a home folder of its own; each harness a folder in it.
+juce::File newHarnessFolder()
+{
+    static std::atomic<int> count { 0 };
+    auto result = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("panel-" + juce::String (++count));
+    result.deleteRecursively();
+    result.createDirectory();
+    return result;
+}
+} // namespace
+
+PanelHarness::PanelHarness()
+    : folder (newHarnessFolder())
+{
+}
+
+PanelHarness::~PanelHarness()
+{
+    destroy();
+    juce::Desktop::getInstance().setGlobalScaleFactor (1.0f);
+    folder.deleteRecursively();
+}
+
+juce::File PanelHarness::userSettingsFolder() const
+{
+    return folder.getChildFile ("user");
+}
+
+juce::File PanelHarness::systemSettingsFolder() const
+{
+    return folder.getChildFile ("system");
+}
+
+juce::File PanelHarness::userSettingsFile() const
+{
+    return userSettingsFolder().getChildFile ("Velmor Piano Editor.settings");
+}
+
+juce::File PanelHarness::systemSettingsFile() const
+{
+    return systemSettingsFolder().getChildFile ("Velmor Piano Editor.settings");
+}
+
+void PanelHarness::writeSettings (const juce::File& file, const juce::StringPairArray& values)
+{
+    juce::XmlElement root ("PROPERTIES");
+
+    for (const auto& key : values.getAllKeys())
+    {
+        auto* value = root.createNewChildElement ("VALUE");
+        value->setAttribute ("name", key);
+        value->setAttribute ("val", values[key]);
+    }
+
+    file.getParentDirectory().createDirectory();
+    ASSERT_TRUE (root.writeTo (file));
+}
+
+MainComponent& PanelHarness::build()
+{
+    destroy();
+
+    auto virtualPorts = std::make_unique<VirtualMidiPorts> (juce::StringArray { inputName }, juce::StringArray { outputName });
+    ports = virtualPorts.get();
+
+    MainComponent::Environment environment;
+    environment.midiPorts = std::move (virtualPorts);
+    environment.userSettingsFolder = userSettingsFolder();
+    environment.systemSettingsFolder = systemSettingsFolder();
+    environment.readMainDisplay = [this]
+    { return display; };
+
+    panel = std::make_unique<MainComponent> (std::move (environment));
+    access = std::make_unique<PanelAccess> (*panel);
+    return *panel;
+}
+
+void PanelHarness::destroy()
+{
+    // The instrument uses the ports, which go with the panel's link.
+    simulatedInstrument.reset();
+    access.reset();
+    panel.reset();
+    ports = nullptr;
+}
+
+MainComponent& PanelHarness::getPanel()
+{
+    jassert (panel != nullptr);
+    return *panel;
+}
+
+PanelAccess& PanelHarness::controls()
+{
+    jassert (access != nullptr);
+    return *access;
+}
+
+VirtualMidiPorts& PanelHarness::getPorts()
+{
+    jassert (ports != nullptr);
+    return *ports;
+}
+
+SimulatedInstrument& PanelHarness::instrument()
+{
+    if (simulatedInstrument == nullptr)
+        simulatedInstrument = std::make_unique<SimulatedInstrument> (getPorts(), inputName, outputName);
+
+    return *simulatedInstrument;
+}
+
+void PanelHarness::showOnDesktop()
+{
+    getPanel().addToDesktop (juce::ComponentPeer::windowAppearsOnTaskbar);
+    getPanel().setVisible (true);
+    getPanel().toFront (true);
+    pumpUntil ([this]
+               { return getPanel().getPeer() != nullptr && getPanel().isShowing(); });
+}
+
+void PanelHarness::pump (int milliseconds)
+{
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
+}
+
+bool PanelHarness::pumpUntil (std::function<bool()> condition, int timeoutMs)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+
+    while (! condition())
+    {
+        if (juce::Time::getMillisecondCounter() > end)
+            return false;
+
+        pump (5);
+    }
+
+    return true;
+}
