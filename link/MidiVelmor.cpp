@@ -226,31 +226,22 @@ void MidiVelmor::setPartParam (unsigned char, unsigned char param, unsigned char
     microP.params[param] = value;
 }
 
-void MidiVelmor::setPartMicroPName (unsigned char part, juce::String name)
+void MidiVelmor::setPartMicroPName (unsigned char, juce::String name)
 {
-    if (part > maxPart)
-        return;
-
     const auto utf8 = name.substring (0, nameTextBytes).toStdString();
 
     const juce::ScopedLock sl (recordLock);
     storeName (microP, utf8.data(), (int) utf8.size());
 }
 
-void MidiVelmor::setPartMicroPIcon (unsigned char part, unsigned char iconId)
+void MidiVelmor::setPartMicroPIcon (unsigned char, unsigned char iconId)
 {
-    if (part > maxPart)
-        return;
-
     const juce::ScopedLock sl (recordLock);
     microP.iconId = iconId;
 }
 
-void MidiVelmor::setPartMicroPTemplate (unsigned char part, unsigned char templateId)
+void MidiVelmor::setPartMicroPTemplate (unsigned char, unsigned char templateId)
 {
-    if (part > maxPart)
-        return;
-
     const juce::ScopedLock sl (recordLock);
     microP.templateId = templateId;
 }

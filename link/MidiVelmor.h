@@ -94,6 +94,8 @@ public:
     void setSound (unsigned char channel, unsigned char bank, unsigned char program);
 
     void setPartParam (unsigned char part, unsigned char param, unsigned char value);
+    // The record is one, whatever the part: these store even while no part
+    // is edited; only the senders need a part.
     void setPartMicroPName (unsigned char part, juce::String name);
     void setPartMicroPIcon (unsigned char part, unsigned char iconId);
     void setPartMicroPTemplate (unsigned char part, unsigned char templateId);

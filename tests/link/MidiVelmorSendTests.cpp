@@ -120,8 +120,9 @@ TEST (MidiVelmorRecord, NamesAreCutToNineteenBytesWithoutSplittingACharacter)
         EXPECT_EQ (std::string (record.name, sizeof (record.name)), expected) << c.utf8;
     }
 
-    link.setPartMicroPName (2, "ignored");
-    EXPECT_EQ (link.getMicroPCopy().name[0], '\0');
+    // With no part edited the record still takes the name; only sends need a part.
+    link.setPartMicroPName (255, "Kept");
+    EXPECT_STREQ (link.getMicroPCopy().name, "Kept");
 }
 
 TEST (MidiVelmorRecord, ClearingRestoresTheInitialRecordAndKeepsTheEditChannel)
