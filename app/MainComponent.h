@@ -137,6 +137,7 @@ private:
     void addImageButton (juce::ImageButton& button, const void* offData, int offSize, const void* onData, int onSize, float hitThreshold, juce::Point<int> topLeft);
     void configureTextComboBox (CustomComboBox& box, const juce::Font& font, juce::Rectangle<int> bounds, juce::Colour textColour, bool centred);
 
+    void connectButtonClicked();
     void onConnectMessage (const juce::Message& message);
     void onSoundMessage (const juce::Message& message);
     void onPartMessage (const juce::Message& message);

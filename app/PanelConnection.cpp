@@ -48,6 +48,10 @@ void MainComponent::handleMessage (const juce::Message& message)
     }
 }
 
+void MainComponent::connectButtonClicked()
+{
+}
+
 void MainComponent::onConnectMessage (const juce::Message& message)
 {
     if (const auto* connect = dynamic_cast<const ConnectMessage*> (&message))

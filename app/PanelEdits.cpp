@@ -3,8 +3,10 @@
 
 #include "app/PanelTables.h"
 
-void MainComponent::buttonClicked (juce::Button*)
+void MainComponent::buttonClicked (juce::Button* button)
 {
+    if (button == &connectButton)
+        connectButtonClicked();
 }
 
 void MainComponent::buttonStateChanged (juce::Button*)
