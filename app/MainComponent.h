@@ -203,5 +203,39 @@ private:
     std::function<WindowScale::MainDisplay()> readMainDisplay;
     juce::Component::SafePointer<juce::SplashScreen> splashScreen;
 
+    // The connection flow and the following of the instrument: the panel's
+    // own view of the connection (the table in PanelConnection.cpp), the box
+    // shown, and what the panel still waits for.
+    enum class Connection
+    {
+        idle,
+        searching,
+        failed,
+        connected,
+        lost
+    };
+
+    Connection connection = Connection::idle;
+    int messageBoxType = 0;
+    // Markers posted when the panel ended a search; connect results queued
+    // before them belong to that search.
+    int endedSearchesInQueue = 0;
+    // Part-name requests not yet answered, per part, counted on the message
+    // thread and on "MidiProcessing". Every part-name request goes through
+    // askPartName: a name the panel did not ask for is not followed.
+    std::array<std::atomic<int>, 2> partNamesAsked {};
+    // The list entry to select once it arrives; 0 for none.
+    int pendingSelectionId = 0;
+
+    void postToPanel (std::function<void()> action);
+    bool isFollowingConnection() const;
+    void endConnection (bool stopLink);
+    void followLayerMode (MidiVelmor& link, unsigned char mode);
+    void askPartName (MidiVelmor& link, int part);
+    bool takePartNameReply (int part);
+    void followPartBank (int part, int bank, const std::function<void()>& loadPart);
+    void showListEntry (int index, const juce::String& text);
+    void selectListEntry (int id);
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)
 };

@@ -4,6 +4,28 @@
 
 #include "BinaryData.h"
 
+// The connection as the panel sees it; the toggle and the box show it.
+//
+//   state      toggle  box                      event                       next
+//   idle       off     none                     toggle switched on          searching
+//   searching  on      searching text           CONNECT_OK                  connected
+//                                               codes 1 to 4                failed
+//                                               the box's button (CANCEL)   idle, search stopped
+//   failed     off     searching, not-found     the box's button (CANCEL)   idle
+//                      or out-of-date text
+//   connected  on      none                     toggle switched off         idle, all cleared
+//                                               ping time-out               lost
+//   lost       on      connection-lost text     the box's button (OK)       idle
+//
+// The box's button carries the state's follow-up, so a file-error box that
+// replaces the searching or lost box takes that follow-up over.
+//
+// The instrument's reports are taken only while connected. The link posts
+// every report of a connection after that connection's CONNECT_OK, and the
+// message queue keeps the order, so reports of an ended connection arrive
+// before the next CONNECT_OK and are dropped. Connect results of a search that
+// the panel itself ended arrive before the marker the panel posts on ending it.
+
 namespace
 {
 constexpr float messageFontHeight = 34.0f;
@@ -11,13 +33,56 @@ const juce::Colour boxBackground { 0xea132145 };
 const juce::Colour boxText { 0xffffffff };
 const juce::Colour boxOutline { 0xea132145 };
 const juce::Colour boxButtonText { 0xffffffff };
+
+constexpr auto searchingText = "  Searching for Velmor Piano device. Please wait...  ";
+constexpr auto notFoundText = "  Velmor Piano device not found!\n  Please, connect usb cable to the device and retry.  ";
+constexpr auto connectionLostText = "  Velmor Piano device communication lost!\n  Please, verify usb cable connection and retry.  ";
+// The oldest instrument software that the link accepts.
+constexpr auto oldestAcceptedVersion = "v1.4.0";
+
+constexpr unsigned char allNamesBank = 0;
+constexpr unsigned char allNamesIndex = 127;
+
+juce::String outOfDateText()
+{
+    return juce::String ("  Velmor Piano software is out of date!\n  Please, update software to ") + oldestAcceptedVersion + " or later.";
+}
+
+// A message the panel posts to itself: what it hands over keeps its place
+// among the messages the link posts.
+class PanelMessage : public juce::Message
+{
+public:
+    explicit PanelMessage (std::function<void()> actionToRun) : action (std::move (actionToRun)) {}
+
+    const std::function<void()> action;
+};
 } // namespace
+
+void MainComponent::postToPanel (std::function<void()> action)
+{
+    postMessage (new PanelMessage (std::move (action)));
+}
+
+bool MainComponent::isFollowingConnection() const
+{
+    return connection == Connection::connected && midi.getConnectionState() == Midi::STATE_CONNECTED;
+}
 
 void MainComponent::handleMessage (const juce::Message& message)
 {
+    if (const auto* own = dynamic_cast<const PanelMessage*> (&message))
+    {
+        own->action();
+        return;
+    }
+
     const auto* typeMessage = dynamic_cast<const TypeMessage*> (&message);
 
     if (typeMessage == nullptr)
+        return;
+
+    if (typeMessage->type != TypeMessage::MSG_CONNECT && ! isFollowingConnection())
         return;
 
     switch (typeMessage->type)
@@ -50,6 +115,38 @@ void MainComponent::handleMessage (const juce::Message& message)
 
 void MainComponent::connectButtonClicked()
 {
+    if (! connectButton.getToggleState())
+    {
+        currentPart = -1;
+        endConnection (true);
+        clearAllControls();
+        return;
+    }
+
+    microPCombo.clear (juce::sendNotificationAsync);
+    pendingSelectionId = 0;
+    connection = Connection::searching;
+    openMessageBox ({}, searchingText, searchingBox);
+
+    midi.setActiveInput (midiInputIndex);
+    midi.setActiveOutput (midiOutputIndex);
+    midi.connect();
+}
+
+void MainComponent::endConnection (bool stopLink)
+{
+    if (stopLink)
+    {
+        midi.disconnect();
+
+        // Connect results of what was just stopped are still queued before this.
+        ++endedSearchesInQueue;
+        postToPanel ([this]
+                     { --endedSearchesInQueue; });
+    }
+
+    connection = Connection::idle;
+    pendingSelectionId = 0;
 }
 
 void MainComponent::onConnectMessage (const juce::Message& message)
@@ -58,12 +155,66 @@ void MainComponent::onConnectMessage (const juce::Message& message)
         onConnect (&midi, connect->result);
 }
 
-void MainComponent::onConnect (MidiVelmor*, int)
+void MainComponent::onConnect (MidiVelmor*, int code)
 {
+    juce::Logger::writeToLog ("onConnect(" + juce::String (code) + ")");
+
+    if (endedSearchesInQueue > 0)
+        return;
+
+    const bool searchBoxOpen = messageBox != nullptr && messageBoxType == searchingBox;
+
+    if (code == Midi::CONNECT_OK)
+    {
+        // A result that the toggle no longer waits for must not leave the link
+        // connected behind it.
+        if (connection != Connection::searching || ! connectButton.getToggleState() || midi.getConnectionState() != Midi::STATE_CONNECTED)
+        {
+            midi.disconnect();
+            return;
+        }
+
+        connection = Connection::connected;
+        midiInputIndex = midi.getActiveInput();
+        midiOutputIndex = midi.getActiveOutput();
+        saveProperties();
+
+        if (searchBoxOpen)
+            messageBox->exitModalState (0);
+
+        for (auto& asked : partNamesAsked)
+            asked = 0;
+
+        midi.getMicroPNameList (allNamesBank, allNamesIndex);
+        midi.getLayerMode();
+        return;
+    }
+
+    if (connection != Connection::searching)
+        return;
+
+    if (code == Midi::CONNECT_OUT_OF_DATE)
+    {
+        // The refused instrument's ports are still open: every message it sends
+        // would be logged as unexpected until the next search.
+        midi.disconnect();
+    }
+
+    if (searchBoxOpen && code == Midi::CONNECT_NOT_FOUND)
+        messageBox->setMessage (notFoundText);
+    else if (searchBoxOpen && code == Midi::CONNECT_OUT_OF_DATE)
+        messageBox->setMessage (outOfDateText());
+
+    connectButton.setToggleState (false, juce::dontSendNotification);
+    connection = Connection::failed;
 }
 
 void MainComponent::onConnectionLost (MidiVelmor*)
 {
+    juce::Logger::writeToLog ("onConnectionLost");
+
+    connection = Connection::lost;
+    openMessageBox ({}, connectionLostText, connectionLostBox);
 }
 
 void MainComponent::openMessageBox (juce::String title, juce::String message, int type)
@@ -72,6 +223,7 @@ void MainComponent::openMessageBox (juce::String title, juce::String message, in
         messageBox->exitModalState (0);
 
     messageBox = std::make_unique<CustomAlertWindow> (title, message);
+    messageBoxType = type;
     messageBox->setFont (createPanelFont().withHeight (messageFontHeight));
     messageBox->setColour (juce::AlertWindow::backgroundColourId, boxBackground);
     messageBox->setColour (juce::AlertWindow::textColourId, boxText);
@@ -116,16 +268,23 @@ void MainComponent::closeMessageBox (int result)
 
     messageBox->setVisible (false);
     messageBox.reset();
+    messageBoxType = 0;
 
-    if (result == searchingBox)
+    // Result 0 is the panel's own closing; a button carries the follow-up of
+    // the state the box was shown for, whichever box shows it now.
+    if (result == 0)
+        return;
+
+    if (connection == Connection::searching || connection == Connection::failed)
     {
         connectButton.setToggleState (false, juce::dontSendNotification);
-        midi.disconnect();
+        endConnection (true);
         microPCombo.clear (juce::sendNotificationAsync);
     }
-    else if (result == connectionLostBox)
+    else if (connection == Connection::lost)
     {
         connectButton.setToggleState (false, juce::dontSendNotification);
+        endConnection (false);
         microPCombo.clear (juce::sendNotificationAsync);
     }
 }

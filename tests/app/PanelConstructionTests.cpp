@@ -255,9 +255,7 @@ TEST (PanelTeardown, APanelDestroyedWhileTheInstrumentStreamsStopsCleanly)
     harness.build();
     auto& instrument = harness.instrument();
     auto& midi = harness.controls().midi;
-    midi.setActiveInput (0);
-    midi.setActiveOutput (0);
-    midi.connect();
+    harness.controls().connectButton.setToggleState (true, juce::sendNotification);
     ASSERT_TRUE (PanelHarness::pumpUntil ([&]
                                           { return midi.getConnectionState() == Midi::STATE_CONNECTED; }));
 
