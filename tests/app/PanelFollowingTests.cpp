@@ -1,0 +1,425 @@
+#include "tests/app/PanelScenario.h"
+#include "tests/link/LogFile.h"
+
+namespace
+{
+constexpr int centre = 64;
+constexpr unsigned char noChannel = MidiVelmor::none;
+// "Fine Tuning", shown from the start, is paired with part parameter 17.
+constexpr int pairedParam = 17;
+constexpr int unpairedParam = 5;
+constexpr int keyColumnWidth = 11;
+
+juce::String signedText (int value)
+{
+    return MainComponent::signedNumberToString (value - centre);
+}
+
+// Counts the change notifications a control sends.
+struct SliderNotifications : public juce::Slider::Listener
+{
+    void sliderValueChanged (juce::Slider*) override { ++count; }
+    int count = 0;
+};
+
+// A part that sends nothing back when shown: the model shown at start and
+// the paired parameter where the offset slider starts.
+SimulatedInstrument::Part quietShownPart (const std::string& name, int bank, int number, int seed)
+{
+    auto part = shownPart (name, number, seed);
+    part.bank = (uint8_t) bank;
+    part.templateId = 1;
+    part.params[pairedParam] = centre;
+    return part;
+}
+
+class PanelFollowing : public PanelScenario
+{
+protected:
+    void expectEditing (int part, bool enabled, unsigned char channel)
+    {
+        EXPECT_EQ (panel().currentPart, part);
+        EXPECT_EQ (panel().midi.editChannel.load(), channel);
+        EXPECT_EQ (panel().disabledMask.isVisible(), ! enabled);
+
+        for (auto* control : { static_cast<juce::Component*> (&panel().openButton), static_cast<juce::Component*> (&panel().saveButton), static_cast<juce::Component*> (&panel().iconCombo) })
+            EXPECT_EQ (control->isEnabled(), enabled);
+    }
+
+    void expectShown (const SimulatedInstrument::Part& part)
+    {
+        for (size_t i = 0; i < part.params.size(); ++i)
+        {
+            EXPECT_EQ (panel().partSliders[i]->getValue(), part.params[i]) << i;
+            EXPECT_EQ (panel().valueLabels[i].getText(), signedText (part.params[i])) << i;
+        }
+
+        EXPECT_EQ (keyValues(), std::vector<int> (part.tracks[0].begin(), part.tracks[0].end()));
+        EXPECT_EQ (panel().templateCombo.getSelectedId(), part.templateId + 1);
+        EXPECT_EQ (panel().iconCombo.getSelectedId(), part.iconId);
+    }
+
+    juce::Image keyViewPicture()
+    {
+        auto& view = panel().keyView;
+        return view.createComponentSnapshot (view.getLocalBounds(), true, 1.0f);
+    }
+
+    // The keys whose columns differ between two pictures of the key view.
+    static std::vector<int> keysThatDiffer (const juce::Image& a, const juce::Image& b)
+    {
+        std::vector<int> keys;
+
+        for (int x = 0; x < a.getWidth(); ++x)
+        {
+            const auto key = x / keyColumnWidth;
+
+            if (! keys.empty() && keys.back() == key)
+                continue;
+
+            for (int y = 0; y < a.getHeight(); ++y)
+            {
+                if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                {
+                    keys.push_back (key);
+                    break;
+                }
+            }
+        }
+
+        return keys;
+    }
+
+    // The panel's key view paints as a fresh view with these values around
+    // this centre line does.
+    bool keyViewShows (int offset, const std::vector<int>& values)
+    {
+        KeyView reference;
+        reference.setBounds (panel().keyView.getBounds());
+        reference.setKeyBorder (WindowScale::getKeyBorder (WindowScale::defaultFactor));
+        reference.setOffset ((unsigned char) offset);
+        const std::vector<unsigned char> bytes (values.begin(), values.end());
+        reference.setKeyValues (0, bytes.data(), (unsigned char) bytes.size());
+
+        return keysThatDiffer (keyViewPicture(), reference.createComponentSnapshot (reference.getLocalBounds(), true, 1.0f)).empty();
+    }
+};
+} // namespace
+
+TEST_F (PanelFollowing, OnePartOnTheEditableBankIsLoadedIntoEveryControl)
+{
+    auto part = shownPart ("Studio", 5, 3);
+    part.params[pairedParam] = 70;
+    instrument().setNames (0, { "Grand", "Upright", "Hall", "Bright", "Dark", "Studio", "Soft", "Jazz" });
+    instrument().setPart (0, part);
+    SliderNotifications offsetSlider;
+    panel().triangleSlider.addListener (&offsetSlider);
+
+    // instrument: identity, ping, names, layer mode 0, part 0 on bank 0 #5, its data
+    connect();
+    panel().triangleSlider.removeListener (&offsetSlider);
+
+    // panel shows: the list numbered from 01 with entry 06 selected, part 0
+    // edited and every control showing its microperformance
+    ASSERT_EQ (panel().microPCombo.getNumItems(), 8);
+    EXPECT_EQ (panel().microPCombo.getItemText (0), "01  Grand");
+    EXPECT_EQ (panel().microPCombo.getItemId (7), 8);
+    EXPECT_EQ (panel().microPCombo.getSelectedId(), 6);
+    EXPECT_EQ (panel().microPCombo.getText(), "06  Studio");
+    expectEditing (0, true, 0);
+    expectShown (part);
+    EXPECT_EQ (panel().triangleSlider.getValue(), 70.0);
+    EXPECT_EQ (panel().triangleLabel.getText(), "+6");
+    EXPECT_EQ (panel().triangleLabel.getY(), 593 - 2 * 6);
+    EXPECT_TRUE (keyViewShows (70, std::vector<int> (part.tracks[0].begin(), part.tracks[0].end())));
+
+    // editor sends: each request once; the model, which differs from the one
+    // shown before, goes back once; the offset slider reports its move once
+    EXPECT_EQ (takeWire(), (Wire { "identity?", "names? 0 127", "layer mode?", "part name? 0", "part data? 0", "part parameters 0" }));
+    EXPECT_EQ (offsetSlider.count, 1);
+
+    const auto log = takeLog();
+    EXPECT_TRUE (LogFile::containsInOrder (log, { "onConnect(0)", "onGetMicroPName", "onGetLayerMode" }));
+    EXPECT_EQ (LogFile::count (log, "onGetMicroPName"), 8);
+}
+
+TEST_F (PanelFollowing, ReportsAfterLoadingMoveOnlyWhatTheyConcern)
+{
+    const auto part = quietShownPart ("Studio", 0, 1, 3);
+    instrument().setNames (0, { "Grand", "Studio" });
+    instrument().setPart (0, part);
+    connect();
+    takeWire();
+
+    auto keys = keyValues();
+    auto shownIcon = part.iconId;
+    auto shownModel = part.templateId + 1;
+    auto offset = (int) part.params[pairedParam];
+    std::vector<int> sliders (part.params.begin(), part.params.end());
+
+    struct Step
+    {
+        const char* instrumentSends;
+        std::vector<juce::MidiMessage> messages;
+        std::function<void()> panelShows;
+        Wire editorSends;
+        int offsetNotifications;
+    };
+
+    const std::vector<Step> steps {
+        { "the paired parameter", FromInstrument::nrpn (0, 0, pairedParam, 80), [&]
+          { sliders[pairedParam] = 80; offset = 80; },
+          {},
+          1 },
+        { "an unpaired parameter", FromInstrument::nrpn (0, 0, unpairedParam, 30), [&]
+          { sliders[unpairedParam] = 30; },
+          {},
+          0 },
+        { "keys 10 to 12 of the shown per-key parameter", { FromInstrument::perKeyBlock (0, 0, 10, { 20, 21, 22 }) }, [&]
+          { keys[10] = 20; keys[11] = 21; keys[12] = 22; },
+          {},
+          0 },
+        { "keys 20 and 21 of the shown parameter, of generation 1", { FromInstrument::perKeyBlock (1, 0, 20, { 30, 31 }) }, [] {}, {}, 0 },
+        { "keys 0 and 1 of another per-key parameter", { FromInstrument::perKeyBlock (0, 3, 0, { 40, 41 }) }, [] {}, {}, 0 },
+        { "an icon and a model", { FromInstrument::partParameters (40, 9) }, [&]
+          { shownIcon = 40; shownModel = 10; },
+          { "part parameters 0" },
+          0 },
+        { "the same icon and model again", { FromInstrument::partParameters (40, 9) }, [] {}, {}, 0 },
+    };
+
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE (step.instrumentSends);
+        SliderNotifications offsetSlider;
+        panel().triangleSlider.addListener (&offsetSlider);
+
+        send (step.messages);
+        settle();
+        panel().triangleSlider.removeListener (&offsetSlider);
+        step.panelShows();
+
+        for (size_t i = 0; i < sliders.size(); ++i)
+        {
+            EXPECT_EQ (panel().partSliders[i]->getValue(), sliders[i]) << i;
+            EXPECT_EQ (panel().valueLabels[i].getText(), signedText (sliders[i])) << i;
+        }
+
+        EXPECT_EQ (keyValues(), keys);
+        EXPECT_EQ (panel().triangleSlider.getValue(), offset);
+        EXPECT_EQ (panel().triangleLabel.getText(), signedText (offset));
+        EXPECT_TRUE (keyViewShows (offset, keys));
+        EXPECT_EQ (panel().iconCombo.getSelectedId(), shownIcon);
+        EXPECT_EQ (panel().templateCombo.getSelectedId(), shownModel);
+        EXPECT_EQ (takeWire(), step.editorSends);
+        EXPECT_EQ (offsetSlider.count, step.offsetNotifications);
+    }
+
+    // The record holds what was not drawn.
+    const auto record = panel().midi.getMicroPCopy();
+    EXPECT_EQ (record.tracks[0][20], 30);
+    EXPECT_EQ (record.tracks[3][1], 41);
+}
+
+TEST_F (PanelFollowing, PlayedNotesLightTheirKeysWhileTheNoteDisplayIsOn)
+{
+    instrument().setPart (0, quietShownPart ("Studio", 0, 0, 2));
+    connect();
+    const auto dark = keyViewPicture();
+
+    struct Step
+    {
+        const char* instrumentSends;
+        juce::MidiMessage message;
+        bool displayOn;
+        std::vector<int> litKeys;
+    };
+
+    const Step steps[] = {
+        { "note on 21", juce::MidiMessage::noteOn (1, 21, 0.5f), true, { 0 } },
+        { "note on 108", juce::MidiMessage::noteOn (1, 108, 0.5f), true, { 0, 87 } },
+        { "note off 21", juce::MidiMessage::noteOff (1, 21), true, { 87 } },
+        { "note on 108 with velocity 0", juce::MidiMessage::noteOn (1, 108, (juce::uint8) 0), true, {} },
+        { "note on 20, below the keyboard", juce::MidiMessage::noteOn (1, 20, 0.5f), true, {} },
+        { "note on 109, above it", juce::MidiMessage::noteOn (1, 109, 0.5f), true, {} },
+        { "note on 60 on the other part's channel", juce::MidiMessage::noteOn (2, 60, 0.5f), true, {} },
+        { "note on 60 with the display off", juce::MidiMessage::noteOn (1, 60, 0.5f), false, {} },
+    };
+
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE (step.instrumentSends);
+        panel().displayKeybNotes = step.displayOn;
+        send (step.message);
+        settle();
+        EXPECT_EQ (keysThatDiffer (dark, keyViewPicture()), step.litKeys);
+    }
+}
+
+TEST_F (PanelFollowing, OnePartFollowsTheBankOfEachSound)
+{
+    instrument().setNames (0, { "Grand", "Studio", "Hall" });
+    instrument().setPart (0, quietShownPart ("Hall", 0, 2, 4));
+    connect();
+    takeWire();
+
+    struct Step
+    {
+        const char* instrumentSends;
+        std::vector<juce::MidiMessage> messages;
+        bool enabled;
+        unsigned char editChannel;
+        int part0Bank;
+        Wire editorSends;
+    };
+
+    const Step steps[] = {
+        { "part 0 plays bank 1", FromInstrument::programChange (0, 1, 3), false, noChannel, 1, {} },
+        { "part 0 plays bank 0", FromInstrument::programChange (0, 0, 2), true, 0, 0, { "part name? 0", "part data? 0" } },
+        { "part 0 plays bank 64: the layer mode may have changed", FromInstrument::programChange (0, 64, 0), true, 0, 0, { "layer mode?", "part name? 0", "part data? 0" } },
+        { "a sound on channel 5", FromInstrument::programChange (5, 3, 9), true, 0, 0, {} },
+        { "a sound of bank 70 on channel 5", FromInstrument::programChange (5, 70, 9), true, 0, 0, { "layer mode?", "part name? 0", "part data? 0" } },
+    };
+
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE (step.instrumentSends);
+        send (step.messages);
+        settle();
+
+        expectEditing (0, step.enabled, step.editChannel);
+        EXPECT_EQ (panel().partBank, (std::array<int, 2> { step.part0Bank, 0 }));
+        EXPECT_EQ (takeWire(), step.editorSends);
+    }
+
+    EXPECT_TRUE (LogFile::containsInOrder (takeLog(), { "onSoundChanged(0, 1, 3)", "onSoundChanged(0, 0, 2)", "onSoundChanged(0, 64, 0)", "onSoundChanged(5, 3, 9)", "onSoundChanged(5, 70, 9)" }));
+}
+
+TEST_F (PanelFollowing, TheLayerModeByReplyOrByControllerDecidesWhichPartsAreAskedFor)
+{
+    const auto main = quietShownPart ("Main", 0, 2, 4);
+    const auto layer = quietShownPart ("Layer", 0, 3, 6);
+    instrument().setNames (0, { "A", "B", "Main", "Layer" });
+    instrument().setPart (0, main);
+    instrument().setPart (1, layer);
+    connect();
+    takeWire();
+
+    // instrument plays bank 64, then answers layer mode 1 | part 1, reported
+    // last, is edited | both parts asked for
+    instrument().setLayerMode (1);
+    send (FromInstrument::programChange (0, 64, 0));
+    settle();
+
+    EXPECT_EQ (panel().layerMode.load(), 1);
+    expectEditing (1, true, 1);
+    expectShown (layer);
+    EXPECT_EQ (panel().microPCombo.getText(), "04  Layer");
+    EXPECT_EQ (takeWire(), (Wire { "layer mode?", "part name? 0", "part name? 1", "part data? 0", "part data? 1" }));
+
+    // instrument sends controller 102 = 0 | part 0 edited | part 0 asked for
+    send (FromInstrument::changeMode (0));
+    settle();
+
+    EXPECT_EQ (panel().layerMode.load(), 0);
+    expectEditing (0, true, 0);
+    expectShown (main);
+    EXPECT_EQ (takeWire(), (Wire { "part name? 0", "part data? 0" }));
+    EXPECT_TRUE (LogFile::containsInOrder (takeLog(), { "onGetLayerMode", "onGetChangeMode" }));
+}
+
+TEST_F (PanelFollowing, LayeredTheControlsAreEnabledWhileEitherPartPlaysTheEditableBank)
+{
+    auto main = quietShownPart ("Main", 0, 2, 4);
+    auto layer = quietShownPart ("Layer", 3, 7, 6);
+    instrument().setLayerMode (1);
+    instrument().setPart (0, main);
+    instrument().setPart (1, layer);
+
+    // part 0 on bank 0, part 1 on bank 3 | part 0 edited
+    connect();
+    expectEditing (0, true, 0);
+    takeWire();
+
+    struct Step
+    {
+        const char* instrumentSends;
+        int part;
+        int bank;
+        int editedPart;
+        bool enabled;
+        unsigned char editChannel;
+        Wire editorSends;
+    };
+
+    const Step steps[] = {
+        { "part 1 plays bank 4", 1, 4, 0, true, 0, {} },
+        { "part 0 leaves the editable bank too", 0, 2, 0, false, noChannel, {} },
+        { "part 0 comes back to the editable bank", 0, 0, 0, true, 0, { "part name? 0", "part data? 0" } },
+        { "part 1 plays bank 0 as well, and becomes the edited part", 1, 0, 1, true, 1, { "part name? 1", "part data? 1" } },
+        { "part 1 leaves it: part 0 is edited again", 1, 5, 0, true, 0, { "part name? 0", "part data? 0" } },
+    };
+
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE (step.instrumentSends);
+        auto& contents = step.part == 0 ? main : layer;
+        contents.bank = (uint8_t) step.bank;
+        instrument().setPart (step.part, contents);
+
+        send (FromInstrument::programChange (step.part, step.bank, contents.number));
+        settle();
+
+        expectEditing (step.editedPart, step.enabled, step.editChannel);
+        EXPECT_EQ (takeWire(), step.editorSends);
+    }
+
+    expectShown (main);
+}
+
+TEST_F (PanelFollowing, TheListEntryOfThePartIsSelectedByItsIdAlsoWhenItArrivesLater)
+{
+    instrument().setNames (0, { "A", "B", "C" });
+    instrument().setPart (0, quietShownPart ("F", 0, 5, 2));
+    connect();
+
+    // part 0 plays number 5, whose name has not come | no entry selected
+    EXPECT_EQ (panel().microPCombo.getNumItems(), 3);
+    EXPECT_EQ (panel().microPCombo.getSelectedId(), 0);
+    EXPECT_EQ (panel().microPCombo.getText(), "");
+
+    struct Step
+    {
+        const char* instrumentSends;
+        int index;
+        const char* name;
+        juce::StringArray entries;
+        const char* shown;
+    };
+
+    const Step steps[] = {
+        { "the name of number 5", 5, "F", { "01  A", "02  B", "03  C", "06  F" }, "06  F" },
+        { "the name of number 4, after it", 4, "E", { "01  A", "02  B", "03  C", "06  F", "05  E" }, "06  F" },
+        { "a new name for number 1", 1, "Bee", { "01  A", "02  Bee", "03  C", "06  F", "05  E" }, "06  F" },
+        { "a new name for number 5", 5, "Fa", { "01  A", "02  Bee", "03  C", "06  Fa", "05  E" }, "06  Fa" },
+    };
+
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE (step.instrumentSends);
+        send (FromInstrument::name (step.index, step.name));
+        settle();
+
+        juce::StringArray entries;
+
+        for (int i = 0; i < panel().microPCombo.getNumItems(); ++i)
+        {
+            EXPECT_EQ (panel().microPCombo.getItemId (i), panel().microPCombo.getItemText (i).getIntValue());
+            entries.add (panel().microPCombo.getItemText (i));
+        }
+
+        EXPECT_EQ (entries, step.entries);
+        EXPECT_EQ (panel().microPCombo.getSelectedId(), 6);
+        EXPECT_EQ (panel().microPCombo.getText(), step.shown);
+    }
+}
