@@ -184,6 +184,11 @@ juce::MidiMessage changeMode (int mode)
 
 void PanelScenario::SetUp()
 {
+    buildPanel();
+}
+
+void PanelScenario::buildPanel()
+{
     harness.build();
     harness.showOnDesktop();
     instrument();

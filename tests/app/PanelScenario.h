@@ -36,6 +36,8 @@ class PanelScenario : public ::testing::Test
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Builds the panel anew, as the harness is set up now, on the desktop.
+    void buildPanel();
 
     PanelAccess& panel() { return harness.controls(); }
     SimulatedInstrument& instrument() { return harness.instrument(); }

@@ -114,7 +114,9 @@ MainComponent& PanelHarness::build()
 {
     destroy();
 
-    auto virtualPorts = std::make_unique<VirtualMidiPorts> (juce::StringArray { inputName }, juce::StringArray { outputName });
+    juce::StringArray outputs { outputName };
+    outputs.addArray (otherOutputs);
+    auto virtualPorts = std::make_unique<VirtualMidiPorts> (juce::StringArray { inputName }, outputs);
     ports = virtualPorts.get();
 
     MainComponent::Environment environment;

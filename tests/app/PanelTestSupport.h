@@ -70,6 +70,8 @@ public:
 
     // The display the panel reads whenever it works out the scale limit.
     WindowScale::MainDisplay display { 1280, 1024, 1.0 };
+    // Outputs listed after the instrument's, on which nobody answers.
+    juce::StringArray otherOutputs;
 
     juce::File userSettingsFolder() const;
     juce::File systemSettingsFolder() const;
