@@ -217,9 +217,6 @@ private:
 
     Connection connection = Connection::idle;
     int messageBoxType = 0;
-    // Markers posted when the panel ended a search; connect results queued
-    // before them belong to that search.
-    int endedSearchesInQueue = 0;
     // Part-name requests not yet answered, per part, counted on the message
     // thread and on "MidiProcessing". Every part-name request goes through
     // askPartName: a name the panel did not ask for is not followed.

@@ -23,8 +23,9 @@
 // The instrument's reports are taken only while connected. The link posts
 // every report of a connection after that connection's CONNECT_OK, and the
 // message queue keeps the order, so reports of an ended connection arrive
-// before the next CONNECT_OK and are dropped. Connect results of a search that
-// the panel itself ended arrive before the marker the panel posts on ending it.
+// before the next CONNECT_OK and are dropped. A connect result counts only
+// while its search is on: the link posts it before a disconnect can end that
+// search, so a result of an ended search arrives while the panel is idle.
 
 namespace
 {
@@ -136,14 +137,7 @@ void MainComponent::connectButtonClicked()
 void MainComponent::endConnection (bool stopLink)
 {
     if (stopLink)
-    {
         midi.disconnect();
-
-        // Connect results of what was just stopped are still queued before this.
-        ++endedSearchesInQueue;
-        postToPanel ([this]
-                     { --endedSearchesInQueue; });
-    }
 
     connection = Connection::idle;
     pendingSelectionId = 0;
@@ -158,9 +152,6 @@ void MainComponent::onConnectMessage (const juce::Message& message)
 void MainComponent::onConnect (MidiVelmor*, int code)
 {
     juce::Logger::writeToLog ("onConnect(" + juce::String (code) + ")");
-
-    if (endedSearchesInQueue > 0)
-        return;
 
     const bool searchBoxOpen = messageBox != nullptr && messageBoxType == searchingBox;
 
