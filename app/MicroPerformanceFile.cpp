@@ -58,8 +58,7 @@ namespace
         return offsetof (Record, nrpnBlock7.slots) + (size_t) (slot - 1) * int32Size;
     }
 
-    // The int32 fields stored less a bias, so that their initial values are
-    // stored as zero.
+    // The int32 fields that the file stores less a bias.
     struct Bias
     {
         size_t offset;
@@ -219,8 +218,8 @@ namespace
     }
 
     // The text of a name field up to its first zero byte. Bytes that are not part
-    // of well-formed UTF-8 are dropped, and with them a stray 0xA5, which other
-    // readers take for a "%"; so are control characters.
+    // of well-formed UTF-8 are dropped, and with them a stray 0xA5, which a
+    // lenient reader takes for a "%"; so are control characters.
     juce::String readName (const Record& record)
     {
         const auto* field = reinterpret_cast<const unsigned char*> (record.name);
@@ -324,7 +323,7 @@ juce::String getProposedFileName (const ST_MICROPERFORMANCE& record)
 {
     auto name = juce::File::createLegalFileName (readName (record).removeCharacters ("%"));
 
-    // A leading dot would hide the file, or with another make a name of a folder.
+    // A leading dot would hide the file, and two alone name the parent folder.
     while (name.isNotEmpty() && (name[0] == '.' || juce::CharacterFunctions::isWhitespace (name[0])))
         name = name.substring (1);
 
