@@ -213,6 +213,8 @@ private:
     juce::File systemSettingsFolder;
     std::function<WindowScale::MainDisplay()> readMainDisplay;
     juce::Component::SafePointer<juce::SplashScreen> splashScreen;
+    juce::Image scaledBackground;
+    float scaledBackgroundScale = 0.0f;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)
 };
