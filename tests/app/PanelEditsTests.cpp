@@ -6,8 +6,6 @@
 
 namespace
 {
-using Wire = std::vector<std::string>;
-
 constexpr uint8_t cmdSetTrackParameter = 0x03;
 constexpr uint8_t cmdGetPartMicroPData = 0x04;
 constexpr uint8_t cmdGetPartMicroPName = 0x08;
@@ -16,12 +14,6 @@ constexpr uint8_t cmdPartParameters = 0x0C;
 constexpr int keyViewX = 27;
 constexpr int keyViewY = 503;
 constexpr int keyWidthAtZoom1 = 11;
-
-Wire operator+ (Wire a, const Wire& b)
-{
-    a.insert (a.end(), b.begin(), b.end());
-    return a;
-}
 
 // The per-key SysEx that the panel sends for keys of the shown table.
 std::string keyValuesText (int part, int keyParam, int first, const std::vector<uint8_t>& values)
@@ -111,7 +103,7 @@ TEST_F (PanelEdits, ADraggedPartSliderSendsItsValueAndThePairedParameterOnceMore
             auto expected = nrpnTriple (testCase.part, testCase.param, value);
 
             if (testCase.pairedWithShownKeys)
-                expected = expected + nrpnTriple (testCase.part, testCase.param, value);
+                expected = joined (expected, nrpnTriple (testCase.part, testCase.param, value));
 
             EXPECT_EQ (wire, expected);
             EXPECT_EQ (c().midi.getMicroPCopy().params[testCase.param], value);

@@ -11,8 +11,6 @@ constexpr juce::int64 pressSpacingMs = 10000;
 constexpr juce::int64 stepMs = 20;
 // A popup takes no release until it has been open this long.
 constexpr int popupReleaseGuardMs = 300;
-constexpr int connectTimeoutMs = 5000;
-constexpr uint8_t pingCommand = 0x02;
 constexpr uint8_t noIconOnWire = 0x7F;
 
 void sendTo (juce::Component& window, juce::Point<int> screenPosition, juce::ModifierKeys mods, juce::int64 time, bool movePointer = false)
@@ -59,11 +57,6 @@ void parkPointer()
     juce::Desktop::setMousePosition (display->totalArea.getBottomRight() - juce::Point<int> (1, 1));
 }
 
-bool isPing (const juce::MidiMessage& message)
-{
-    const auto* data = message.getSysExData();
-    return message.isSysEx() && message.getSysExDataSize() > 4 && data[4] == pingCommand;
-}
 } // namespace
 
 void settle()
@@ -194,13 +187,7 @@ void ConnectedPanel::SetUp()
 
     auto& midi = c().midi;
     midi.messageListener = nullptr;
-    harness.instrument();
-    midi.setActiveInput (0);
-    midi.setActiveOutput (0);
-    midi.connect();
-    ASSERT_TRUE (PanelHarness::pumpUntil ([&midi]
-                                          { return midi.getConnectionState() == Midi::STATE_CONNECTED; },
-                                          connectTimeoutMs));
+    ASSERT_TRUE (harness.connectLink());
 
     c().currentPart = 0;
     midi.editChannel = 0;
@@ -216,24 +203,18 @@ void ConnectedPanel::TearDown()
     EXPECT_TRUE (harness.instrument().getProblems().isEmpty()) << harness.instrument().getProblems().joinIntoString ("\n");
 }
 
-std::vector<std::string> ConnectedPanel::takeWire()
+Wire ConnectedPanel::takeWire()
 {
-    const auto sent = harness.getPorts().getSentMessages();
-    std::vector<std::string> result;
+    Wire result;
 
-    for (auto i = wireRead; i < sent.size(); ++i)
-    {
-        const auto& message = sent[i].message;
+    for (const auto& message : harness.sentWithoutPings())
+        result.push_back (hexOf ({ message.getRawData(), message.getRawData() + message.getRawDataSize() }));
 
-        if (! isPing (message))
-            result.push_back (hexOf ({ message.getRawData(), message.getRawData() + message.getRawDataSize() }));
-    }
-
-    wireRead = sent.size();
+    harness.getPorts().clearSentMessages();
     return result;
 }
 
-std::vector<std::string> ConnectedPanel::settleAndTakeWire()
+Wire ConnectedPanel::settleAndTakeWire()
 {
     settle();
     return takeWire();
@@ -266,7 +247,13 @@ std::string sysExText (uint8_t command, const std::vector<uint8_t>& payload)
     return hexOf (SimulatedInstrument::frame (command, payload));
 }
 
-std::vector<std::string> nrpnTriple (int part, int param, int value)
+Wire joined (Wire first, const Wire& second)
+{
+    first.insert (first.end(), second.begin(), second.end());
+    return first;
+}
+
+Wire nrpnTriple (int part, int param, int value)
 {
     const auto status = (uint8_t) (0xB0 + part);
     return { hexOf ({ status, 0x63, 0x00 }), hexOf ({ status, 0x62, (uint8_t) param }), hexOf ({ status, 0x06, (uint8_t) value }) };

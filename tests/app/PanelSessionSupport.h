@@ -7,12 +7,15 @@
 #include <string>
 #include <vector>
 
+// Messages on the wire, each as upper-case hex bytes ("B0 63 00").
+using Wire = std::vector<std::string>;
+
 // Lets every asynchronous notification that is already pending run.
 void settle();
 
 // Mouse and Shift input delivered through the panel's window peer, as the
-// display server delivers it, with the pointer moved along. Positions are in
-// panel pixels. Presses lie far apart in time, so no two make a double-click.
+// display server delivers it, while the real pointer waits where no window of
+// the test lies. Positions are in panel pixels. Presses lie far apart in time, so no two make a double-click.
 class PanelMouse
 {
 public:
@@ -54,11 +57,10 @@ protected:
     MainComponent& panel() { return harness.getPanel(); }
     PanelMouse& mouse() { return *pointer; }
 
-    // The messages sent since the last call, pings left out, each as
-    // upper-case hex bytes ("B0 63 00").
-    std::vector<std::string> takeWire();
+    // The messages sent since the last call, pings left out.
+    Wire takeWire();
     // Lets every pending asynchronous notification run, then takes the wire.
-    std::vector<std::string> settleAndTakeWire();
+    Wire settleAndTakeWire();
 
     // The record with one change, put in place without a send.
     template<typename Change>
@@ -74,11 +76,11 @@ protected:
 
     PanelHarness harness;
     std::unique_ptr<PanelMouse> pointer;
-    size_t wireRead = 0;
 };
 
 // Expected wire text.
+Wire joined (Wire first, const Wire& second);
 std::string hexOf (const std::vector<uint8_t>& bytes);
 std::string sysExText (uint8_t command, const std::vector<uint8_t>& payload);
 // The three controller messages of a part parameter edit.
-std::vector<std::string> nrpnTriple (int part, int param, int value);
+Wire nrpnTriple (int part, int param, int value);
