@@ -1,3 +1,4 @@
+#include "bench/BenchmarkMain.h"
 #include "link/MidiVelmor.h"
 #include "tests/support/IgnoringLinkListener.h"
 #include "tests/support/SimulatedInstrument.h"
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 
 // Figures of the instrument link: how fast received MIDI reaches the record,
 // and how long an edit takes to reach the port.
@@ -176,32 +176,9 @@ void editLatency (benchmark::State& state)
 // The log mask of the program (every level, MIDI dumps included) and none.
 BENCHMARK (receiveThroughput)->Arg (0x1F)->Arg (0)->Unit (benchmark::kMillisecond)->UseRealTime();
 BENCHMARK (editLatency)->Arg (0x1F)->Arg (0)->Iterations (latencySamples)->UseRealTime();
-
-juce::JUCEApplicationBase* createNoApplication()
-{
-    return nullptr;
-}
 } // namespace
 
 int main (int argc, char** argv)
 {
-    juce::JUCEApplicationBase::createInstance = &createNoApplication;
-
-    // The log goes to a home folder of the run's own.
-    const auto home = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("velmor-bench-home", {}, false);
-    home.createDirectory();
-    setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
-
-    int result = 0;
-    {
-        juce::ScopedJuceInitialiser_GUI juceRuntime;
-        benchmark::Initialize (&argc, argv);
-        if (benchmark::ReportUnrecognizedArguments (argc, argv))
-            result = 1;
-        else
-            benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-    }
-    home.deleteRecursively();
-    return result;
+    return runBenchmarksInTemporaryHome (argc, argv);
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+// Runs the benchmarks of a program with JUCE started and HOME in a folder of
+// the run's own, so that the link's log and any settings never touch the user's.
+inline int runBenchmarksInTemporaryHome (int argc, char** argv)
+{
+    // With an application factory set, JUCE installs the X error handlers that
+    // a display without a window manager needs for any window.
+    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase*
+    { return nullptr; };
+
+    const auto home = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("velmor-bench-home", {}, false);
+    home.createDirectory();
+    setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+
+    int result = 0;
+
+    {
+        juce::ScopedJuceInitialiser_GUI juceRuntime;
+        benchmark::Initialize (&argc, argv);
+
+        if (benchmark::ReportUnrecognizedArguments (argc, argv))
+            result = 1;
+        else
+            benchmark::RunSpecifiedBenchmarks();
+
+        benchmark::Shutdown();
+    }
+
+    home.deleteRecursively();
+    return result;
+}
