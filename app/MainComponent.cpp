@@ -80,7 +80,8 @@ MainComponent::MainComponent()
 }
 
 MainComponent::MainComponent (Environment environment)
-    : backgroundImage (embeddedImage (BinaryData::piano_bg_png, BinaryData::piano_bg_pngSize)),
+    // Opaque, so that painting it copies pixels instead of blending them.
+    : backgroundImage (embeddedImage (BinaryData::piano_bg_png, BinaryData::piano_bg_pngSize).convertedToFormat (juce::Image::RGB)),
       midi (logFileName, logEveryLevel, std::move (environment.midiPorts))
 {
     environment = withDefaults (std::move (environment));
@@ -99,6 +100,8 @@ MainComponent::MainComponent (Environment environment)
     splashScreen = new juce::SplashScreen (applicationName, embeddedImage (BinaryData::splash_png, BinaryData::splash_pngSize), true);
 
     setSize (PANEL_WIDTH, PANEL_HEIGHT);
+    // The background covers the whole panel: nothing behind it needs painting.
+    setOpaque (true);
 
     midi.addListener (this);
     midi.messageListener = this;
@@ -334,9 +337,27 @@ void MainComponent::configureTextComboBox (CustomComboBox& box, const juce::Font
 
 void MainComponent::paint (juce::Graphics& g)
 {
-    const auto width = backgroundImage.getWidth();
-    const auto height = backgroundImage.getHeight();
-    g.drawImage (backgroundImage, 0, 0, width, height, 0, 0, width, height);
+    const auto scale = g.getInternalContext().getPhysicalPixelScaleFactor();
+
+    if (juce::approximatelyEqual (scale, 1.0f))
+    {
+        const auto width = backgroundImage.getWidth();
+        const auto height = backgroundImage.getHeight();
+        g.drawImage (backgroundImage, 0, 0, width, height, 0, 0, width, height);
+        return;
+    }
+
+    // Resampling the whole background at every paint would cost tens of
+    // milliseconds at 200 %: it is resampled once per scale, then copied.
+    if (! juce::approximatelyEqual (scale, scaledBackgroundScale))
+    {
+        scaledBackground = backgroundImage.rescaled (juce::roundToInt ((float) backgroundImage.getWidth() * scale),
+                                                     juce::roundToInt ((float) backgroundImage.getHeight() * scale),
+                                                     juce::Graphics::highResamplingQuality);
+        scaledBackgroundScale = scale;
+    }
+
+    g.drawImageTransformed (scaledBackground, juce::AffineTransform::scale (1.0f / scale));
 }
 
 juce::String MainComponent::signedNumberToString (int n)

@@ -152,6 +152,17 @@ private:
     void scaleKeyView (int direction);
     void moveKeyView (int direction);
 
+    // User edits: the record changes whatever the part; only an edited part
+    // (0 or 1) is sent to, so no part byte of 255 ever reaches the wire.
+    bool hasEditedPart() const;
+    bool hasKeyParam() const;
+    void storeAndSendPartParam (int param, int value);
+    // Changes the shown table in the record, shows it and sends it whole.
+    void setShownTable (const std::function<void (unsigned char* table)>& change);
+    // Copies keys of the key view into the shown table and sends them.
+    void storeKeyViewValues (unsigned char firstKey, unsigned char count);
+    void sendShownKeys (unsigned char firstKey, unsigned char count);
+
     juce::Image backgroundImage;
     juce::ImageButton connectButton;
     juce::ImageButton openButton;
@@ -202,6 +213,8 @@ private:
     juce::File systemSettingsFolder;
     std::function<WindowScale::MainDisplay()> readMainDisplay;
     juce::Component::SafePointer<juce::SplashScreen> splashScreen;
+    juce::Image scaledBackground;
+    float scaledBackgroundScale = 0.0f;
 
     // The connection flow and the following of the instrument: the panel's
     // own view of the connection (the table in PanelConnection.cpp), the box

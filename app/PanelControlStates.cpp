@@ -55,7 +55,8 @@ void MainComponent::setAllControls()
     for (int i = 0; i < PART_PARAM_COUNT; ++i)
         partSliders[(size_t) i]->setValue (record.params[i], juce::sendNotificationAsync);
 
-    keyView.setKeyValues (0, record.tracks[currentKeyParam], KEY_COUNT);
+    if (hasKeyParam())
+        keyView.setKeyValues (0, record.tracks[currentKeyParam], KEY_COUNT);
 }
 
 void MainComponent::clearAllControls()

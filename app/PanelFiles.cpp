@@ -1,18 +1,116 @@
 // Opening and saving microperformance files.
 #include "app/MainComponent.h"
 
+#include "app/MicroPerformanceFile.h"
+
+namespace
+{
+constexpr auto openTitle = "Open Microperformance";
+constexpr auto saveTitle = "Save Microperformance";
+constexpr auto filePattern = "*.snd";
+constexpr auto saveFailedText = "  The microperformance could not be saved.  ";
+
+// Writes through a temporary file that replaces the target only once it holds
+// every byte, so a failed write leaves the file that was there as it was.
+bool writeWhole (const juce::File& file, const juce::MemoryBlock& bytes)
+{
+    const juce::TemporaryFile temporary (file, juce::TemporaryFile::useHiddenFile);
+
+    // The stream reports a failed write only when asked for the size afterwards.
+    return temporary.getFile().appendData (bytes.getData(), bytes.getSize())
+           && temporary.getFile().getSize() == (juce::int64) bytes.getSize()
+           && temporary.overwriteTargetFileWithTemporary();
+}
+} // namespace
+
 void MainComponent::openFile()
 {
+    juce::FileChooser chooser (openTitle, lastDirectory, filePattern, true, false);
+
+    if (chooser.browseForFileToOpen())
+        openFile (chooser.getResult());
 }
 
 void MainComponent::saveFile()
 {
+    const auto name = MicroPerformanceFile::getProposedFileName (midi.getMicroPCopy());
+    juce::FileChooser chooser (saveTitle, name.isEmpty() ? lastDirectory : lastDirectory.getChildFile (name), filePattern, true);
+
+    if (chooser.browseForFileToSave (true))
+        saveFile (chooser.getResult());
 }
 
-void MainComponent::openFile (const juce::File&)
+void MainComponent::openFile (const juce::File& file)
 {
+    using MicroPerformanceFile::Refusal;
+
+    if (! MicroPerformanceFile::hasFileSizeAndExtension (file.getSize(), file.getFileName()))
+    {
+        openMessageBox ({}, MicroPerformanceFile::getRefusalText (Refusal::notValid), fileErrorBox);
+        return;
+    }
+
+    juce::Logger::writeToLog ("Open " + file.getFullPathName());
+    lastDirectory = file.getParentDirectory();
+
+    // The file may have changed since its size was read: take no more than a
+    // file holds. What cannot be read counts as zero and fails the version.
+    juce::MemoryBlock bytes ((size_t) MicroPerformanceFile::fileSize, true);
+    int bytesRead = 0;
+    juce::FileInputStream stream (file);
+
+    if (stream.openedOk())
+        bytesRead = juce::jmax (0, stream.read (bytes.getData(), MicroPerformanceFile::fileSize));
+
+    auto refusal = Refusal::none;
+
+    {
+        const juce::ScopedLock sl (midi.getRecordLock());
+        const auto decoded = MicroPerformanceFile::decode (bytes.getData(), (size_t) bytesRead, midi.microP);
+        refusal = decoded.refusal;
+
+        if (refusal == Refusal::none)
+            midi.microP = decoded.record;
+    }
+
+    if (refusal != Refusal::none)
+    {
+        openMessageBox ({}, MicroPerformanceFile::getRefusalText (refusal), fileErrorBox);
+        return;
+    }
+
+    setAllControls();
+
+    if (hasEditedPart())
+        midi.sendPartAll ((unsigned char) currentPart);
 }
 
-void MainComponent::saveFile (const juce::File&)
+void MainComponent::saveFile (const juce::File& chosen)
 {
+    // A file without the extension could not be opened again.
+    const auto file = MicroPerformanceFile::withSndExtension (chosen);
+    juce::Logger::writeToLog ("Save " + file.getFullPathName());
+    lastDirectory = file.getParentDirectory();
+
+    const auto name = file.getFileNameWithoutExtension();
+    const auto part = (unsigned char) currentPart;
+    juce::MemoryBlock bytes;
+
+    {
+        // The file holds the new name as the link cuts it; the record keeps
+        // its own until the file is written.
+        const juce::ScopedLock sl (midi.getRecordLock());
+        const auto current = midi.microP;
+        midi.setPartMicroPName (part, name);
+        bytes = MicroPerformanceFile::encode (midi.microP);
+        midi.microP = current;
+    }
+
+    if (! writeWhole (file, bytes))
+    {
+        openMessageBox ({}, saveFailedText, fileErrorBox);
+        return;
+    }
+
+    midi.setPartMicroPName (part, name);
 }

@@ -256,7 +256,7 @@ void MainComponent::onParamMessage (const juce::Message& message)
     partSliders[(size_t) param]->setValue (value, juce::dontSendNotification);
     setValueLabel (param, value - KEY_VALUE_CENTRE);
 
-    if (PIANO_SLIDER_TO_KCIRCLE[param] == currentKeyParam)
+    if (hasKeyParam() && PIANO_SLIDER_TO_KCIRCLE[param] == currentKeyParam)
     {
         keyView.setOffset ((unsigned char) value);
         // Its handler sends the parameter back once, on the edited part's channel.

@@ -17,12 +17,11 @@ constexpr double percentToScale = 0.01;
 
 void MainComponent::initProperties()
 {
+    // The folders come with the panel's environment; the options name the file
+    // and set its form.
     juce::PropertiesFile::Options options;
     options.applicationName = "Velmor Piano Editor";
     options.filenameSuffix = "settings";
-    options.folderName = "Settings";
-    options.osxLibrarySubFolder = "Application Support";
-    options.commonToAllUsers = true;
     options.ignoreCaseOfKeyNames = true;
     options.storageFormat = juce::PropertiesFile::storeAsXML;
 

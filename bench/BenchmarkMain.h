@@ -1,6 +1,38 @@
 #pragma once
 
-// Runs the benchmarks the command line names, inside the framework but with no
-// application object, and with a home folder of the run's own for the log and
-// the settings, deleted when the run ends. Returns the program's exit code.
-int runBenchmarksWithOwnHome (int argc, char** argv);
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+// Runs the benchmarks of a program with JUCE started and HOME in a folder of
+// the run's own, so that the link's log and any settings never touch the user's.
+inline int runBenchmarksInTemporaryHome (int argc, char** argv)
+{
+    // With an application factory set, JUCE installs the X error handlers that
+    // a display without a window manager needs for any window.
+    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase*
+    { return nullptr; };
+
+    const auto home = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("velmor-bench-home", {}, false);
+    home.createDirectory();
+    setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+
+    int result = 0;
+
+    {
+        juce::ScopedJuceInitialiser_GUI juceRuntime;
+        benchmark::Initialize (&argc, argv);
+
+        if (benchmark::ReportUnrecognizedArguments (argc, argv))
+            result = 1;
+        else
+            benchmark::RunSpecifiedBenchmarks();
+
+        benchmark::Shutdown();
+    }
+
+    home.deleteRecursively();
+    return result;
+}

@@ -1,4 +1,4 @@
-#include "BenchmarkMain.h"
+#include "bench/BenchmarkMain.h"
 #include "link/MidiVelmor.h"
 #include "tests/support/IgnoringLinkListener.h"
 #include "tests/support/SimulatedInstrument.h"
@@ -180,5 +180,5 @@ BENCHMARK (editLatency)->Arg (0x1F)->Arg (0)->Iterations (latencySamples)->UseRe
 
 int main (int argc, char** argv)
 {
-    return runBenchmarksWithOwnHome (argc, argv);
+    return runBenchmarksInTemporaryHome (argc, argv);
 }

@@ -144,5 +144,5 @@ BENCHMARK (wholePartLoaded)->UseManualTime()->Unit (benchmark::kMillisecond);
 
 int main (int argc, char** argv)
 {
-    return runBenchmarksWithOwnHome (argc, argv);
+    return runBenchmarksInTemporaryHome (argc, argv);
 }

@@ -427,39 +427,63 @@ juce::Array<int> MidiVelmor::block3ParamsToSend (std::int32_t type)
     }
 }
 
-void MidiVelmor::sendPartNRPNBlocks (const ST_MICROPERFORMANCE& record, unsigned char part)
+template<typename Visit>
+void MidiVelmor::forEachNrpnBlockParamSent (ST_MICROPERFORMANCE& record, Visit&& visit)
 {
-    auto copy = record;
-
-    const auto sendGroup = [&] (int group, const juce::Array<int>& params)
+    const auto visitGroup = [&] (int group, const juce::Array<int>& params)
     {
         for (auto param : params)
         {
             NrpnField field;
 
-            if (! findNrpnField (copy, group, param, field))
-                continue;
-
-            unsigned char value = 0;
-
-            if (field.flag != nullptr)
-                value = *field.flag != 0 ? onFlagSent : 0;
-            else if (field.value != nullptr)
-                value = field.valueIsFlag ? (*field.value != 0 ? onFlagSent : 0) : (unsigned char) (*field.value & 0xFF);
-            else
-                continue;
-
-            sendPartNRPN (part, (unsigned char) group, (unsigned char) param, value);
+            if (findNrpnField (record, group, param, field))
+                visit (group, param, field);
         }
     };
 
-    sendGroup (1, { 0, 1, 2, 3, 4 });
-    sendGroup (2, { 0, 1, 2, 3, 4, 5, 6, 7, 8 });
-    sendGroup (3, { 1, 0, 2 });
-    sendGroup (3, block3ParamsToSend (copy.nrpnBlock3.slot (1)));
-    sendGroup (4, { 0, 2, 3, 4, 5, 6 });
-    sendGroup (NRPN_GROUP_MASTER_EFFECT, { 1, 0, 2, 3, 4, 5, 6 });
-    sendGroup (7, { 1, 0, 2, 3, 4, 5, 6 });
+    visitGroup (1, { 0, 1, 2, 3, 4 });
+    visitGroup (2, { 0, 1, 2, 3, 4, 5, 6, 7, 8 });
+    visitGroup (3, { 1, 0, 2 });
+    visitGroup (3, block3ParamsToSend (record.nrpnBlock3.slot (1)));
+    visitGroup (4, { 0, 2, 3, 4, 5, 6 });
+    visitGroup (NRPN_GROUP_MASTER_EFFECT, { 1, 0, 2, 3, 4, 5, 6 });
+    visitGroup (7, { 1, 0, 2, 3, 4, 5, 6 });
+}
+
+void MidiVelmor::sendPartNRPNBlocks (const ST_MICROPERFORMANCE& record, unsigned char part)
+{
+    auto copy = record;
+
+    const auto send = [&] (int group, int param, const NrpnField& field)
+    {
+        unsigned char value = 0;
+
+        if (field.flag != nullptr)
+            value = *field.flag != 0 ? onFlagSent : 0;
+        else if (field.value != nullptr)
+            value = field.valueIsFlag ? (*field.value != 0 ? onFlagSent : 0) : (unsigned char) (*field.value & 0xFF);
+        else
+            return;
+
+        sendPartNRPN (part, (unsigned char) group, (unsigned char) param, value);
+    };
+
+    forEachNrpnBlockParamSent (copy, send);
+}
+
+bool MidiVelmor::hasSevenBitNrpnBlockValues (const ST_MICROPERFORMANCE& record)
+{
+    auto copy = record;
+    bool fits = true;
+
+    const auto check = [&fits] (int, int, const NrpnField& field)
+    {
+        if (field.value != nullptr && ! field.valueIsFlag && (*field.value < 0 || *field.value > dataMask))
+            fits = false;
+    };
+
+    forEachNrpnBlockParamSent (copy, check);
+    return fits;
 }
 
 //==============================================================================

@@ -117,6 +117,9 @@ public:
 
     juce::MidiMessage createSysEx (unsigned char command, const unsigned char* payload, int length);
     static juce::String getSysExString (const unsigned char* text, int count);
+    // True when every NRPN block parameter that sendPartAll sends as a number,
+    // not as an on flag, holds 0..127: the record can go on the wire unaltered.
+    static bool hasSevenBitNrpnBlockValues (const ST_MICROPERFORMANCE& record);
 
     // The connection manager's hooks, open to tests and the fuzzer.
     void onConnect (int result) override;
@@ -140,6 +143,9 @@ private:
 
     static bool findNrpnField (ST_MICROPERFORMANCE& record, int group, int param, NrpnField& field);
     static juce::Array<int> block3ParamsToSend (std::int32_t type);
+    // Calls visit (group, param, field) for each NRPN block parameter in the order sendPartAll sends them.
+    template<typename Visit>
+    static void forEachNrpnBlockParamSent (ST_MICROPERFORMANCE& record, Visit&& visit);
 
     void decodeSysEx (const juce::MidiMessage& message);
     void decodeController (int channel, int controller, int value);

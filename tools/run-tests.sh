@@ -34,6 +34,12 @@ mkdir -p build/fuzz/corpus
 build/fuzz/tests/fuzz/velmor_decode_fuzzer -max_total_time=60 -dict=tests/fuzz/decode.dict -artifact_prefix=build/fuzz/ \
     -print_final_stats=1 build/fuzz/corpus tests/fuzz/seeds
 
+echo "== fuzz: microperformance file, address,undefined, 30 s"
+cmake --build build/fuzz --parallel "$jobs" --target velmor_file_fuzzer
+mkdir -p build/fuzz/file-corpus
+build/fuzz/tests/fuzz/velmor_file_fuzzer -max_total_time=30 -artifact_prefix=build/fuzz/file- \
+    -print_final_stats=1 build/fuzz/file-corpus tests/fuzz/file-seeds
+
 echo "== build: thread"
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMOR_SANITIZE=thread \
     -DVELMOR_BUILD_BENCHMARKS=OFF >/dev/null

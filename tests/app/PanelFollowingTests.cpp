@@ -134,8 +134,9 @@ TEST_F (PanelFollowing, OnePartOnTheEditableBankIsLoadedIntoEveryControl)
     EXPECT_TRUE (keyViewShows (70, std::vector<int> (part.tracks[0].begin(), part.tracks[0].end())));
 
     // editor sends: each request once; the model, which differs from the one
-    // shown before, goes back once; the offset slider reports its move once
-    EXPECT_EQ (takeWire(), (Wire { "identity?", "names? 0 127", "layer mode?", "part name? 0", "part data? 0", "part parameters 0" }));
+    // shown before, goes back once, and so does the parameter paired with the
+    // shown per-key parameter, through the offset slider
+    EXPECT_EQ (takeWire(), (Wire { "identity?", "names? 0 127", "layer mode?", "part name? 0", "part data? 0", "part parameters 0", "nrpn 0 0:17=70" }));
     EXPECT_EQ (offsetSlider.count, 1);
 
     const auto log = takeLog();
@@ -169,7 +170,7 @@ TEST_F (PanelFollowing, ReportsAfterLoadingMoveOnlyWhatTheyConcern)
     const std::vector<Step> steps {
         { "the paired parameter", FromInstrument::nrpn (0, 0, pairedParam, 80), [&]
           { sliders[pairedParam] = 80; offset = 80; },
-          {},
+          { "nrpn 0 0:17=80" },
           1 },
         { "an unpaired parameter", FromInstrument::nrpn (0, 0, unpairedParam, 30), [&]
           { sliders[unpairedParam] = 30; },

@@ -22,6 +22,10 @@ constexpr int queuedMessageRounds = 3;
 constexpr int firstIconId = 33;
 constexpr int iconIdsInARow = 12;
 
+// The log lives as long as the test process: each marker differs from every
+// one before it in the process.
+int markersInjected = 0;
+
 struct Command
 {
     const char* name;
@@ -244,8 +248,8 @@ void PanelScenario::settle()
         // decoded and posted the one before.
         if (panel().midi.getConnectionState() != Midi::STATE_DISCONNECTED && ports.isInputOpen (PanelHarness::inputName))
         {
-            ++markers;
-            const std::vector<uint8_t> marker { sysExStart, otherMaker, 0x7F, (uint8_t) (markers & 0x7F), (uint8_t) ((markers >> 7) & 0x7F), sysExEnd };
+            ++markersInjected;
+            const std::vector<uint8_t> marker { sysExStart, otherMaker, 0x7F, (uint8_t) (markersInjected & 0x7F), (uint8_t) ((markersInjected >> 7) & 0x7F), sysExEnd };
             const auto dump = juce::String::toHexString (marker.data(), (int) marker.size()).toUpperCase();
             instrument().injectBytes (marker);
             EXPECT_TRUE (waitFor ([&dump]

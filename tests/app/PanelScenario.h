@@ -75,7 +75,6 @@ private:
     void runQueuedMessages();
 
     int logEntriesRead = 0;
-    int markers = 0;
 };
 
 std::string describe (const juce::MidiMessage& message);

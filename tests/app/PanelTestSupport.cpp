@@ -166,6 +166,37 @@ SimulatedInstrument& PanelHarness::instrument()
     return *simulatedInstrument;
 }
 
+bool PanelHarness::connectLink()
+{
+    instrument();
+    auto& midi = controls().midi;
+    // The panel hears none of the link's reports: it would end a connection
+    // that its own flow did not start.
+    midi.messageListener = nullptr;
+    midi.setActiveInput (0);
+    midi.setActiveOutput (0);
+    midi.connect();
+    return pumpUntil ([&midi]
+                      { return midi.getConnectionState() == Midi::STATE_CONNECTED; });
+}
+
+std::vector<juce::MidiMessage> PanelHarness::sentWithoutPings()
+{
+    constexpr int commandByte = 4;
+    std::vector<juce::MidiMessage> result;
+
+    for (const auto& sent : getPorts().getSentMessages())
+    {
+        const auto& message = sent.message;
+        const bool isPing = message.isSysEx() && message.getSysExDataSize() > commandByte && message.getSysExData()[commandByte] == MidiVelmor::CMD_PING;
+
+        if (! isPing)
+            result.push_back (message);
+    }
+
+    return result;
+}
+
 void PanelHarness::showOnDesktop()
 {
     getPanel().addToDesktop (juce::ComponentPeer::windowAppearsOnTaskbar);

@@ -91,6 +91,12 @@ public:
     // An instrument behind the panel's ports, made at the first call.
     SimulatedInstrument& instrument();
 
+    // Connects the panel's link straight to the instrument, without the
+    // panel's own connection flow and unheard by the panel; true once connected.
+    bool connectLink();
+    // What the panel sent since the ports' capture was last cleared, pings left out.
+    std::vector<juce::MidiMessage> sentWithoutPings();
+
     // Puts the panel on the desktop as a window of its own.
     void showOnDesktop();
 
