@@ -231,8 +231,8 @@ private:
     Connection connection = Connection::idle;
     int messageBoxType = 0;
     // Part-name requests not yet answered, per part, counted on the message
-    // thread and on "MidiProcessing". Every part-name request goes through
-    // askPartName: a name the panel did not ask for is not followed.
+    // thread and on "MidiProcessing". A part name the panel did not ask for
+    // through askPartName is followed only when it brings a new bank.
     std::array<std::atomic<int>, 2> partNamesAsked {};
     // The list entry to select once it arrives; 0 for none.
     int pendingSelectionId = 0;

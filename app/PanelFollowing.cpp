@@ -194,10 +194,13 @@ void MainComponent::onPartMessage (const juce::Message& message)
 {
     const auto* reply = dynamic_cast<const PartMessage*> (&message);
 
-    // The instrument also names the part at the head of the part's data: only
-    // a reply to the panel's own request decides, or each load would ask for
-    // the next one.
-    if (reply == nullptr || ! isPart (reply->part) || ! takePartNameReply (reply->part))
+    if (reply == nullptr || ! isPart (reply->part))
+        return;
+
+    // The instrument also names the part at the head of the part's data, so a
+    // name the panel did not ask for counts only when it brings a new bank:
+    // else each load would ask for the next one.
+    if (! takePartNameReply (reply->part) && reply->bank == partBank[(size_t) reply->part])
         return;
 
     followPartBank (reply->part, reply->bank, [this, part = reply->part, number = reply->number]

@@ -424,3 +424,29 @@ TEST_F (PanelFollowing, TheListEntryOfThePartIsSelectedByItsIdAlsoWhenItArrivesL
         EXPECT_EQ (panel().microPCombo.getText(), step.shown);
     }
 }
+
+TEST_F (PanelFollowing, PickingAnEditableMicroperformanceWhileMaskedBringsEditingBack)
+{
+    auto part = quietShownPart ("Hall", 0, 1, 4);
+    instrument().setNames (0, { "Grand", "Hall", "Studio" });
+    instrument().setPart (0, part);
+    connect();
+
+    // instrument: part 0 plays bank 2 | masked, no edit channel |
+    send (FromInstrument::programChange (0, 2, 5));
+    settle();
+    expectEditing (0, false, noChannel);
+    takeWire();
+
+    // user picks 03 in the list | editing back on part 0, showing it | the
+    // sound, its name and its data asked for, and the data again on the reply
+    part = quietShownPart ("Studio", 0, 2, 7);
+    instrument().setPart (0, part);
+    panel().microPCombo.setSelectedId (3, juce::sendNotificationSync);
+    settle();
+
+    expectEditing (0, true, 0);
+    expectShown (part);
+    EXPECT_EQ (panel().microPCombo.getText(), "03  Studio");
+    EXPECT_EQ (takeWire(), (Wire { "cc 0 0=0", "program 0=2", "part name? 0", "part data? 0", "part data? 0" }));
+}
