@@ -190,14 +190,12 @@ juce::String MidiVelmor::getLastName() const
 
 void MidiVelmor::addListener (Listener* listener)
 {
-    if (listener != nullptr)
-        listeners.add (listener);
+    listeners.add (listener);
 }
 
 void MidiVelmor::removeListener (Listener* listener)
 {
-    if (listener != nullptr)
-        listeners.remove (listener);
+    listeners.remove (listener);
 }
 
 //==============================================================================
@@ -1119,13 +1117,10 @@ void MidiVelmor::post (TypeMessage* message)
 template<typename Callback>
 void MidiVelmor::callListeners (Callback&& callback)
 {
+    // A listener may delete the link: the walk then stops at once, and every
+    // caller returns without touching the link again.
     const juce::Component::BailOutChecker checker (this);
-
-    if (checker.shouldBailOut())
-        return;
-
-    listeners.callChecked (checker, [&] (Listener& listener)
-                           { callback (listener); });
+    listeners.callChecked (checker, callback);
 }
 
 void MidiVelmor::sendOnConnect (int result)
