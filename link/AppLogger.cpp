@@ -59,9 +59,12 @@ juce::String midiDumpLine (const juce::MidiMessage& message, bool incoming, unsi
     const auto* data = message.getRawData();
     const auto breaks = (size_t) (size > 0 ? (size - 1) / bytesPerDumpLine : 0);
 
+    // One buffer for each thread that dumps, kept from dump to dump: giving a
+    // large one back at every dump costs the process fresh pages each time.
     // Filled with blanks, so that the separators and the indentation of the
     // continuation lines, which start under the first byte, are there already.
-    std::string line (headSize + charsPerDumpedByte * (size_t) size + breaks * (1 + headSize), ' ');
+    thread_local std::string line;
+    line.assign (headSize + charsPerDumpedByte * (size_t) size + breaks * (1 + headSize), ' ');
     auto* out = line.data();
     out = std::copy (head, head + headSize, out);
 
