@@ -72,13 +72,7 @@ public:
     template<typename BailOutCheckerType, typename Callback>
     void callChecked (const BailOutCheckerType& checker, Callback&& callback)
     {
-        std::vector<Entry> walk;
-
-        {
-            const std::lock_guard<std::mutex> guard (mutex);
-            walk = entries;
-        }
-
+        const auto walk = registered();
         const auto self = std::this_thread::get_id();
 
         for (auto entry = walk.rbegin(); entry != walk.rend(); ++entry)
@@ -118,6 +112,12 @@ private:
 
         bool operator== (const Entry& other) const { return listener == other.listener && registration == other.registration; }
     };
+
+    std::vector<Entry> registered() const
+    {
+        const std::lock_guard<std::mutex> guard (mutex);
+        return entries;
+    }
 
     struct Call
     {
