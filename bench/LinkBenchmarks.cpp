@@ -10,7 +10,8 @@
 #include <chrono>
 
 // Figures of the instrument link: how fast received MIDI reaches the record,
-// and how long an edit takes to reach the port.
+// how long an edit takes to reach the port, and what the log's dump of a
+// large SysEx costs.
 namespace
 {
 const juce::String inputName = "Velmor In";
@@ -23,6 +24,11 @@ constexpr int latencySamples = 20000;
 class DiscardingTarget : public juce::MessageListener
 {
     void handleMessage (const juce::Message&) override {}
+};
+
+class DiscardingLogger : public juce::Logger
+{
+    void logMessage (const juce::String&) override {}
 };
 
 // Signals when the layer-mode reply that closes a batch has been decoded.
@@ -173,9 +179,36 @@ void editLatency (benchmark::State& state)
     state.counters["p99_us"] = samples[std::min (samples.size() - 1, samples.size() * 99 / 100)];
 }
 
+// The dump of one received SysEx of the given size, whole, into a process-wide
+// logger that keeps nothing; the time per byte stays the same as it grows.
+void logDumpOfSysEx (benchmark::State& state)
+{
+    const auto size = (int) state.range (0);
+    std::vector<juce::uint8> data ((size_t) size - 2);
+
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = (juce::uint8) (i & 0x7F);
+
+    const auto message = juce::MidiMessage::createSysExMessage (data.data(), (int) data.size());
+
+    // Without a file name the log opens no file and writes to the process-wide logger.
+    AppLogger log ({}, Midi::maxInitialLogFileSize);
+    log.setLogLevel (AppLogger::LOG_MIDI);
+    DiscardingLogger discarding;
+    juce::Logger::setCurrentLogger (&discarding);
+
+    for (auto _ : state)
+        log.writeToLog (message, true);
+
+    juce::Logger::setCurrentLogger (nullptr);
+    state.SetBytesProcessed ((int64_t) state.iterations() * size);
+    state.counters["seconds_per_byte"] = benchmark::Counter (size, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 // The log mask of the program (every level, MIDI dumps included) and none.
 BENCHMARK (receiveThroughput)->Arg (0x1F)->Arg (0)->Unit (benchmark::kMillisecond)->UseRealTime();
 BENCHMARK (editLatency)->Arg (0x1F)->Arg (0)->Iterations (latencySamples)->UseRealTime();
+BENCHMARK (logDumpOfSysEx)->Arg (1024)->Arg (16384)->Arg (65536)->Unit (benchmark::kMicrosecond);
 } // namespace
 
 int main (int argc, char** argv)

@@ -1,10 +1,20 @@
 #include "link/AppLogger.h"
 
+#include "link/OpenFileLogger.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
 namespace
 {
 constexpr auto applicationName = "Velmor Piano Editor";
 constexpr auto applicationVersion = "1.0";
 constexpr int bytesPerDumpLine = 32;
+constexpr int charsPerDumpedByte = 3;
+constexpr char hexDigits[] = "0123456789ABCDEF";
+// A level letter, a time stamp of up to ten digits and a direction tag.
+constexpr size_t maxHeadSize = 32;
 
 // The compiler's date pads a one-digit day with a second blank; the log
 // separates month, day and year by one.
@@ -29,6 +39,49 @@ char letterFor (AppLogger::LogLevel level)
         default:
             return '?';
     }
+}
+
+// The prefix of a line, "%c[%u] - ", in a buffer of maxHeadSize; returns its length.
+size_t formatHead (char* head, unsigned int elapsed, AppLogger::LogLevel level)
+{
+    return (size_t) std::snprintf (head, maxHeadSize, "%c[%u] - ", letterFor (level), elapsed);
+}
+
+// The whole dump of a message as one line, built in one buffer of its final
+// size, so that its cost grows with the message and no faster.
+juce::String midiDumpLine (const juce::MidiMessage& message, bool incoming, unsigned int elapsed)
+{
+    char head[maxHeadSize];
+    auto headSize = formatHead (head, elapsed, AppLogger::LOG_MIDI);
+    headSize += (size_t) std::snprintf (head + headSize, maxHeadSize - headSize, incoming ? "(I) " : "(O) ");
+
+    const auto size = message.getRawDataSize();
+    const auto* data = message.getRawData();
+    const auto breaks = (size_t) (size > 0 ? (size - 1) / bytesPerDumpLine : 0);
+
+    // One buffer for each thread that dumps, kept from dump to dump: giving a
+    // large one back at every dump costs the process fresh pages each time.
+    // Filled with blanks, so that the separators and the indentation of the
+    // continuation lines, which start under the first byte, are there already.
+    thread_local std::string line;
+    line.assign (headSize + charsPerDumpedByte * (size_t) size + breaks * (1 + headSize), ' ');
+    auto* out = line.data();
+    out = std::copy (head, head + headSize, out);
+
+    for (int i = 0; i < size; ++i)
+    {
+        if (i > 0 && i % bytesPerDumpLine == 0)
+        {
+            *out = '\n';
+            out += 1 + headSize;
+        }
+
+        out[0] = hexDigits[data[i] >> 4];
+        out[1] = hexDigits[data[i] & 0x0F];
+        out += charsPerDumpedByte;
+    }
+
+    return juce::String::fromUTF8 (line.data(), (int) line.size());
 }
 } // namespace
 
@@ -61,10 +114,7 @@ void AppLogger::setLogLevel (unsigned char mask)
         const auto welcome = juce::Time::getCurrentTime().toString (true, true, true, false) + " - "
                              + applicationName + " v" + applicationVersion + " (Build date: " + buildDate()
                              + ")";
-        fileLogger.reset (juce::FileLogger::createDefaultAppLogger (applicationName,
-                                                                    logFileName,
-                                                                    welcome,
-                                                                    maxInitialFileSize));
+        fileLogger = std::make_unique<OpenFileLogger> (applicationName, logFileName, welcome, maxInitialFileSize);
     }
 
     juce::Logger::setCurrentLogger (fileLogger.get());
@@ -77,8 +127,8 @@ unsigned int AppLogger::elapsedMs() const
 
 juce::String AppLogger::timeStamp (unsigned int elapsed, LogLevel level)
 {
-    return juce::String::charToString (static_cast<juce::juce_wchar> (letterFor (level))) + "["
-           + juce::String (elapsed) + "] - ";
+    char head[maxHeadSize];
+    return juce::String (head, formatHead (head, elapsed, level));
 }
 
 unsigned int AppLogger::writeToLog (const juce::String& text, LogLevel level)
@@ -87,7 +137,15 @@ unsigned int AppLogger::writeToLog (const juce::String& text, LogLevel level)
         return 0;
 
     const auto elapsed = elapsedMs();
-    juce::Logger::writeToLog (timeStamp (elapsed, level) + text);
+    char head[maxHeadSize];
+    const auto headSize = formatHead (head, elapsed, level);
+
+    // One allocation for the whole line.
+    juce::String line;
+    line.preallocateBytes (headSize + text.getNumBytesAsUTF8());
+    line.appendCharPointer (juce::CharPointer_ASCII (head), juce::CharPointer_ASCII (head + headSize));
+    line += text;
+    juce::Logger::writeToLog (line);
     return elapsed;
 }
 
@@ -97,22 +155,18 @@ unsigned int AppLogger::writeToLog (const juce::MidiMessage& message, bool incom
         return 0;
 
     const auto elapsed = elapsedMs();
-    auto line = timeStamp (elapsed, LOG_MIDI) + (incoming ? "(I) " : "(O) ");
-
-    const auto size = message.getRawDataSize();
-    const auto* data = message.getRawData();
-    // Continuation lines start under the first byte.
-    const auto continuation = size > bytesPerDumpLine ? "\n" + juce::String::repeatedString (" ", line.length())
-                                                      : juce::String();
-
-    for (int i = 0; i < size; ++i)
-    {
-        if (i > 0 && i % bytesPerDumpLine == 0)
-            line << continuation;
-
-        line << juce::String::toHexString (data[i]).paddedLeft ('0', 2).toUpperCase() << " ";
-    }
-
-    juce::Logger::writeToLog (line);
+    juce::Logger::writeToLog (midiDumpLine (message, incoming, elapsed));
     return elapsed;
+}
+
+void AppLogger::deferLinesOfThisThread()
+{
+    if (fileLogger != nullptr)
+        fileLogger->deferLinesOf (juce::Thread::getCurrentThreadId());
+}
+
+void AppLogger::writeDeferredLines()
+{
+    if (fileLogger != nullptr)
+        fileLogger->writeDeferredLines();
 }

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class OpenFileLogger;
+
 // The link's log: event lines filtered by a level mask, each prefixed with a
 // level letter and the milliseconds since construction, and hexadecimal dumps
 // of the MIDI traffic. The file logger becomes the process-wide logger, so
@@ -33,6 +35,15 @@ public:
 
     juce::String timeStamp (unsigned int elapsed, LogLevel level);
 
+protected:
+    // From now on the lines that the calling thread writes to the log file
+    // wait in memory until writeDeferredLines(), until another thread writes a
+    // line, or until enough of them gather; they keep their order. The
+    // processing thread writes a burst of received messages this way in a few
+    // writes rather than one a line. Nothing happens while no file is open.
+    void deferLinesOfThisThread();
+    void writeDeferredLines();
+
 private:
     unsigned int elapsedMs() const;
 
@@ -40,7 +51,7 @@ private:
     juce::uint8 logLevel = 0;
     juce::String logFileName;
     long long maxInitialFileSize;
-    std::unique_ptr<juce::FileLogger> fileLogger;
+    std::unique_ptr<OpenFileLogger> fileLogger;
 
     JUCE_DECLARE_NON_COPYABLE (AppLogger)
 };

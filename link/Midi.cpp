@@ -2,6 +2,7 @@
 
 #include "link/BufferedMidiInput.h"
 #include "link/DeviceManagerMidiPorts.h"
+#include "link/ProcessingThread.h"
 
 namespace
 {
@@ -10,10 +11,10 @@ constexpr juce::uint8 identifyRequest[] = { 0xF0, 0x7E, 0x00, 0x06, 0x01, 0xF7 }
 } // namespace
 
 Midi::Midi (const juce::String& logFile, unsigned char logMask, std::unique_ptr<MidiPorts> midiPorts)
-    : juce::Thread ("MidiProcessing"),
-      AppLogger (logFile, maxInitialLogFileSize),
+    : AppLogger (logFile, maxInitialLogFileSize),
       portLayer (midiPorts != nullptr ? std::move (midiPorts) : std::make_unique<DeviceManagerMidiPorts>()),
       bufferedInput (std::make_unique<BufferedMidiInput> (this)),
+      processingThread (std::make_unique<ProcessingThread> (*this)),
       identifyMessage (identifyRequest, static_cast<int> (sizeof (identifyRequest)))
 {
     setLogLevel (logMask);
@@ -22,26 +23,78 @@ Midi::Midi (const juce::String& logFile, unsigned char logMask, std::unique_ptr<
 Midi::~Midi()
 {
     stopProcessing();
-
-    // Still open when the owner destroys the link without disconnecting it.
-    const juce::ScopedLock sl (stateLock);
-    bufferedInput->close();
 }
 
 void Midi::startProcessing()
 {
     // Started here rather than by the constructor: a thread started there
     // would run while the derived class is still being built.
-    if (! processingStopped && ! isThreadRunning())
-        startThread (juce::Thread::Priority::background);
+    if (! processingStopped && ! processingThread->isThreadRunning())
+        processingThread->startThread (juce::Thread::Priority::background);
 }
 
 void Midi::stopProcessing()
 {
-    processingStopped = true;
+    {
+        // First, so that the driver's thread calls into nothing that goes.
+        const juce::ScopedLock sl (stateLock);
+
+        if (processingStopped)
+            return;
+
+        processingStopped = true;
+        bufferedInput->close();
+    }
+
+    stopTimers();
+    endProcessingThread();
+}
+
+void Midi::stopTimers()
+{
+    auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
+
+    if (messageManager == nullptr || messageManager->isThisTheMessageThread())
+    {
+        stopTimer (CONNECT_TIMER);
+        stopTimer (PING_TIMER);
+        return;
+    }
+
+    // An expiry may be under way on the message thread. Held between two of
+    // its messages, the message thread runs none, and none starts afterwards.
+    const juce::MessageManagerLock messageThreadHeld;
     stopTimer (CONNECT_TIMER);
     stopTimer (PING_TIMER);
-    stopThread (stopTimeoutMs);
+}
+
+void Midi::endProcessingThread()
+{
+    if (processingThread == nullptr)
+        return;
+
+    if (juce::Thread::getCurrentThread() != processingThread.get())
+    {
+        // Never killed: a thread killed while it holds a lock takes the
+        // process down with it, and each message is handled in bounded time.
+        processingThread->stopThread (-1);
+        return;
+    }
+
+    // Ended from one of its own calls: the thread stops once that call
+    // returns, and is deleted afterwards on the message thread.
+    processingThread->signalThreadShouldExit();
+    deleteOnceEnded (std::move (processingThread));
+}
+
+void Midi::deleteOnceEnded (std::shared_ptr<ProcessingThread> thread)
+{
+    // Looks again a little later rather than waiting, which would hold up
+    // the message thread.
+    juce::Timer::callAfterDelay (1, [thread]
+                                 {
+                                     if (thread->isThreadRunning())
+                                         deleteOnceEnded (thread); });
 }
 
 void Midi::setActiveInput (int index)
@@ -71,13 +124,25 @@ int Midi::getConnectionState() const
 
 void Midi::connect()
 {
-    const juce::ScopedLock sl (stateLock);
+    int code = noReport;
 
-    if (connectionState != STATE_DISCONNECTED)
-        return;
+    {
+        const juce::ScopedLock sl (stateLock);
 
-    startProcessing();
-    connectSequence();
+        if (connectionState != STATE_DISCONNECTED || processingStopped)
+            return;
+
+        startProcessing();
+        code = connectSequence();
+    }
+
+    report (code);
+}
+
+void Midi::report (int code)
+{
+    if (code != noReport)
+        onConnect (code);
 }
 
 void Midi::disconnect()
@@ -118,7 +183,7 @@ void Midi::sendMidiMessage (const juce::MidiMessage& message)
     portLayer->sendNow (message);
 }
 
-void Midi::connectSequence()
+int Midi::connectSequence()
 {
     switch (connectionState)
     {
@@ -130,35 +195,30 @@ void Midi::connectSequence()
             if (midiInputs.isEmpty())
             {
                 writeToLog ("Midi Input device not found!", LOG_WARNING);
-                onConnect (CONNECT_NO_INPUT);
-                return;
+                return CONNECT_NO_INPUT;
             }
 
             if (midiOutputs.isEmpty())
             {
                 writeToLog ("Midi Output device not found!", LOG_WARNING);
-                onConnect (CONNECT_NO_OUTPUT);
-                return;
+                return CONNECT_NO_OUTPUT;
             }
 
             connectionState = STATE_TRY_PRESET;
-            tryPresetPair();
-            return;
+            return tryPresetPair();
 
         case STATE_TRY_PRESET:
-            tryPresetPair();
-            return;
+            return tryPresetPair();
 
         case STATE_SCANNING:
-            scanNextPair();
-            return;
+            return scanNextPair();
 
         default:
-            return;
+            return noReport;
     }
 }
 
-void Midi::tryPresetPair()
+int Midi::tryPresetPair()
 {
     // An index outside the lists gives a device without identifier, which opens nothing.
     setDefaultMidiOutput (midiOutputs[activeOutput]);
@@ -166,16 +226,16 @@ void Midi::tryPresetPair()
     if (isOutputOpen() && bufferedInput->open (midiInputs[activeInput]))
     {
         sendIdentifyRequest();
-        return;
+        return noReport;
     }
 
     activeInput = -1;
     activeOutput = -1;
     connectionState = STATE_SCANNING;
-    scanNextPair();
+    return scanNextPair();
 }
 
-void Midi::scanNextPair()
+int Midi::scanNextPair()
 {
     // Output by output, and for each output that opens input by input,
     // resuming after the pair last tried.
@@ -186,10 +246,7 @@ void Midi::scanNextPair()
         if (nextOutput)
         {
             if (++activeOutput >= midiOutputs.size())
-            {
-                endSearchNotFound();
-                return;
-            }
+                return endSearchNotFound();
 
             setDefaultMidiOutput (midiOutputs[activeOutput]);
 
@@ -209,18 +266,18 @@ void Midi::scanNextPair()
         if (bufferedInput->open (midiInputs[activeInput]))
         {
             sendIdentifyRequest();
-            return;
+            return noReport;
         }
     }
 }
 
-void Midi::endSearchNotFound()
+int Midi::endSearchNotFound()
 {
     // Closing the last pair keeps a late identity reply from connecting the
     // link through indices that no longer name a pair.
     closePorts (false);
     connectionState = STATE_DISCONNECTED;
-    onConnect (CONNECT_NOT_FOUND);
+    return CONNECT_NOT_FOUND;
 }
 
 void Midi::sendIdentifyRequest()
@@ -271,7 +328,7 @@ void Midi::handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage&
     if (connectionState != STATE_DISCONNECTED)
     {
         bufferedInput->addEvent (message);
-        notify();
+        processingThread->notify();
     }
     else
     {
@@ -281,103 +338,122 @@ void Midi::handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage&
 
 void Midi::timerCallback (int timerId)
 {
-    const juce::ScopedLock sl (stateLock);
-    stopTimer (timerId);
+    int code = noReport;
+    bool lost = false;
 
-    if (timerId == CONNECT_TIMER)
     {
-        // The pair tried gave no answer; a reply handled meanwhile has changed
-        // the state, and then nothing more happens here.
-        if (connectionState == STATE_TRY_PRESET)
-        {
-            activeInput = -1;
-            activeOutput = -1;
-            connectionState = STATE_SCANNING;
-        }
+        const juce::ScopedLock sl (stateLock);
+        stopTimer (timerId);
 
-        if (connectionState == STATE_SCANNING)
-            connectSequence();
+        if (timerId == CONNECT_TIMER)
+        {
+            // The pair tried gave no answer; a reply handled meanwhile has
+            // changed the state, and then nothing more happens here.
+            if (connectionState == STATE_TRY_PRESET)
+            {
+                activeInput = -1;
+                activeOutput = -1;
+                connectionState = STATE_SCANNING;
+            }
+
+            if (connectionState == STATE_SCANNING)
+                code = connectSequence();
+        }
+        else if (timerId == PING_TIMER && connectionState == STATE_CONNECTED)
+        {
+            if (pingReplyReceived.exchange (false))
+            {
+                sendPingRequest();
+            }
+            else
+            {
+                writeToLog ("Device connection lost (Ping Period Timeout)", LOG_ERROR);
+                disconnect();
+                lost = true;
+            }
+        }
     }
-    else if (timerId == PING_TIMER && connectionState == STATE_CONNECTED)
-    {
-        if (pingReplyReceived.exchange (false))
-        {
-            sendPingRequest();
-            return;
-        }
 
-        writeToLog ("Device connection lost (Ping Period Timeout)", LOG_ERROR);
-        disconnect();
+    // Last, and with no lock held: a listener told of the loss may delete the link.
+    if (lost)
         onDisconnect();
-    }
-}
-
-void Midi::run()
-{
-    while (! threadShouldExit())
-    {
-        wait (-1);
-
-        // Checked between messages, so that stopProcessing ends the loop
-        // before the derived class goes.
-        while (! threadShouldExit() && processNextMessage())
-        {
-        }
-    }
+    else
+        report (code);
 }
 
 bool Midi::processNextMessage()
 {
     juce::MidiMessage message;
     unsigned int arrivalTime = 0;
+    juce::uint32 flushes = 0;
 
+    if (! bufferedInput->fifo.get (message, arrivalTime, flushes))
     {
-        // While searching, a message is taken and judged within one
-        // transition: closing an input flushes its queue under the same lock,
-        // so a reply to a try that the search has moved past never connects.
-        const juce::ScopedLock sl (stateLock);
-
-        if (! bufferedInput->fifo.get (message, arrivalTime))
-            return false;
-
-        writeToLog (message, true);
-        const int state = connectionState;
-
-        if (state == STATE_TRY_PRESET || state == STATE_SCANNING)
-        {
-            if (checkIdentifyReply (message))
-                handleIdentifyReply (message);
-
-            return true;
-        }
-
-        if (state != STATE_CONNECTED)
-            return true;
+        writeDeferredLines();
+        return false;
     }
 
-    if (checkPingReply (message))
-        pingReplyReceived = true;
-    else
-        decode (message);
+    const int state = connectionState;
+
+    // Written with no lock of the link held: the dump of a large SysEx takes
+    // a while, and the message thread must never wait for it.
+    writeToLog (message, true);
+
+    if (state == STATE_TRY_PRESET || state == STATE_SCANNING)
+    {
+        if (checkIdentifyReply (message))
+            handleIdentifyReply (message, flushes);
+    }
+    else if (state == STATE_CONNECTED)
+    {
+        if (checkPingReply (message))
+            pingReplyReceived = true;
+        else
+            decode (message);
+    }
 
     return true;
 }
 
-void Midi::handleIdentifyReply (const juce::MidiMessage& message)
+void Midi::handleIdentifyReply (const juce::MidiMessage& message, juce::uint32 flushes)
 {
-    stopTimer (CONNECT_TIMER);
+    int code = noReport;
 
-    if (checkSoftwareVersion (message))
     {
-        connectionState = STATE_CONNECTED;
-        sendPingRequest();
-        onConnect (CONNECT_OK);
-        // A full period from the report on.
-        startTimer (PING_TIMER, pingPeriodMs);
-        return;
+        const juce::ScopedLock sl (stateLock);
+
+        // Since the reply was taken out, the search may have moved on and
+        // closed the input it came from, flushing the queue: such a reply
+        // belongs to a try that is over and connects nothing.
+        const bool searching = connectionState == STATE_TRY_PRESET || connectionState == STATE_SCANNING;
+
+        if (! searching || flushes != bufferedInput->fifo.getFlushCount())
+            return;
+
+        stopTimer (CONNECT_TIMER);
+
+        if (checkSoftwareVersion (message))
+        {
+            connectionState = STATE_CONNECTED;
+            sendPingRequest();
+            code = CONNECT_OK;
+        }
+        else
+        {
+            writeToLog ("Device out of date!", LOG_WARNING);
+            connectionState = STATE_DISCONNECTED;
+            code = CONNECT_OUT_OF_DATE;
+        }
     }
 
-    writeToLog ("Device out of date!", LOG_WARNING);
-    connectionState = STATE_DISCONNECTED;
-    onConnect (CONNECT_OUT_OF_DATE);
+    report (code);
+
+    if (code == CONNECT_OK)
+    {
+        // A full period from the report on.
+        const juce::ScopedLock sl (stateLock);
+
+        if (connectionState == STATE_CONNECTED)
+            startTimer (PING_TIMER, pingPeriodMs);
+    }
 }

@@ -14,11 +14,19 @@
 // "MidiProcessing" thread that hands every received message to the protocol
 // hooks of the derived class. The thread starts with the first connect().
 //
+// Threads: the message thread calls the public operations and gets every timer
+// expiry; the MIDI driver's thread only queues what it receives; "MidiProcessing"
+// takes it out, dumps it to the log and hands it on, and may send. Every state
+// transition happens under the state lock, and no lock of the link is held
+// while a hook is called, so a hook that reaches a listener may see the link
+// deleted. The dump of a received message is written with no lock of the link
+// held at all; while the thread works through a burst of messages, its log
+// lines reach the file together when the queue runs dry.
+//
 // A derived class must call stopProcessing() first in its destructor, so that
-// no hook runs on a half-destroyed object.
+// no driver callback, timer or hook reaches a half-destroyed object.
 class Midi : public juce::Component,
              public juce::MidiInputCallback,
-             public juce::Thread,
              public juce::MultiTimer,
              public AppLogger
 {
@@ -49,7 +57,6 @@ public:
     static constexpr int connectPeriodMs = 500;
     static constexpr int pingPeriodMs = 1500;
     static constexpr long long maxInitialLogFileSize = 131072;
-    static constexpr int stopTimeoutMs = 1000;
 
     // Without ports the link uses the system's ports through a device manager.
     Midi (const juce::String& logFile, unsigned char logMask, std::unique_ptr<MidiPorts> ports = {});
@@ -75,12 +82,17 @@ public:
 protected:
     std::atomic<int> connectionState { STATE_DISCONNECTED };
 
-    // Stops "MidiProcessing", waiting at most stopTimeoutMs, and the timers.
-    // Safe to call more than once.
+    // Unregisters the input, stops the timers and ends "MidiProcessing": after
+    // it no hook is called again. It waits for the thread to finish the message
+    // in hand, never killing it; called on the thread itself (a listener
+    // deleting the link) it lets the thread end once the call returns. Off the
+    // message thread it waits for the message thread to finish any timer
+    // expiry of the link. Safe to call more than once.
     void stopProcessing();
 
-    // Hooks run on the message thread or on "MidiProcessing" and must return
-    // at once, without waiting for either thread.
+    // Hooks run on the message thread or on "MidiProcessing" with no lock of
+    // the link held, and must return at once, without waiting for either
+    // thread. onDisconnect may delete the link; the others must not.
     virtual void onConnect (int code) = 0;
     virtual void onDisconnect() = 0;
     virtual juce::MidiMessage createPingRequest() = 0;
@@ -91,22 +103,29 @@ protected:
 
 private:
     class BufferedMidiInput;
+    class ProcessingThread;
+
+    // What a transition has to report once the state lock is released.
+    static constexpr int noReport = -1;
 
     void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
     void timerCallback (int timerId) override;
-    void run() override;
 
     void startProcessing();
-    void connectSequence();
-    void tryPresetPair();
-    void scanNextPair();
+    void stopTimers();
+    void endProcessingThread();
+    static void deleteOnceEnded (std::shared_ptr<ProcessingThread> thread);
+    int connectSequence();
+    int tryPresetPair();
+    int scanNextPair();
     void sendIdentifyRequest();
-    void endSearchNotFound();
+    int endSearchNotFound();
     void closePorts (bool evenWithoutOutput);
     void setDefaultMidiOutput (const juce::MidiDeviceInfo& device);
     bool isOutputOpen();
     void sendPingRequest();
-    void handleIdentifyReply (const juce::MidiMessage& message);
+    void report (int code);
+    void handleIdentifyReply (const juce::MidiMessage& message, juce::uint32 flushes);
     bool processNextMessage();
 
     // Every state transition happens under stateLock; sends and output changes
@@ -118,6 +137,7 @@ private:
     juce::Array<juce::MidiDeviceInfo> midiInputs;
     int activeInput = -1;
     std::unique_ptr<BufferedMidiInput> bufferedInput;
+    std::unique_ptr<ProcessingThread> processingThread;
     juce::Array<juce::MidiDeviceInfo> midiOutputs;
     int activeOutput = -1;
     bool outputOpen = false;

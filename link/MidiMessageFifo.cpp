@@ -32,6 +32,12 @@ void MidiMessageFifo::put (const juce::MidiMessage& message, unsigned int timeSt
 
 bool MidiMessageFifo::get (juce::MidiMessage& message, unsigned int& timeStamp)
 {
+    juce::uint32 flushes = 0;
+    return get (message, timeStamp, flushes);
+}
+
+bool MidiMessageFifo::get (juce::MidiMessage& message, unsigned int& timeStamp, juce::uint32& flushes)
+{
     std::unique_ptr<MidiMessageFifoItem> oldest;
 
     {
@@ -39,6 +45,8 @@ bool MidiMessageFifo::get (juce::MidiMessage& message, unsigned int& timeStamp)
 
         if (head == nullptr)
             return false;
+
+        flushes = flushCount;
 
         oldest = std::move (head);
         head = std::move (oldest->next);
@@ -60,9 +68,16 @@ void MidiMessageFifo::flush()
         const juce::ScopedLock sl (lock);
         items = std::move (head);
         tail = nullptr;
+        ++flushCount;
     }
 
     // One item at a time: letting the chain delete itself would recurse once per item.
     while (items != nullptr)
         items = std::move (items->next);
+}
+
+juce::uint32 MidiMessageFifo::getFlushCount() const
+{
+    const juce::ScopedLock sl (lock);
+    return flushCount;
 }

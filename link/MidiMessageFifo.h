@@ -17,8 +17,12 @@ public:
     // Takes the oldest message out; on an empty queue returns false and leaves
     // both outputs untouched.
     bool get (juce::MidiMessage& message, unsigned int& timeStamp);
+    // The same, and the number of flushes so far, read with it in one step:
+    // a message taken out counts as flushed once that number has moved on.
+    bool get (juce::MidiMessage& message, unsigned int& timeStamp, juce::uint32& flushes);
 
     void flush();
+    juce::uint32 getFlushCount() const;
 
 private:
     struct MidiMessageFifoItem
@@ -30,9 +34,10 @@ private:
         unsigned int timeStamp;
     };
 
-    juce::CriticalSection lock;
+    mutable juce::CriticalSection lock;
     std::unique_ptr<MidiMessageFifoItem> head;
     MidiMessageFifoItem* tail = nullptr;
+    juce::uint32 flushCount = 0;
 
     JUCE_DECLARE_NON_COPYABLE (MidiMessageFifo)
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/ConcurrentListenerList.h"
 #include "link/MicroPerformance.h"
 #include "link/Midi.h"
 #include "link/TypeMessage.h"
@@ -11,10 +12,28 @@
 // decoding of its replies into the one microperformance record, and the
 // notifications to the editor panel.
 //
-// The record and the request state are shared by the message thread and
-// "MidiProcessing": whoever reads or writes microP in place holds
-// getRecordLock(). No lock of this class is held while a message is sent, a
-// listener is called or a message is posted.
+// Threads. The panel calls every operation on the message thread, and may
+// call the requests (getPartMicroPName, getLayerMode and the like) from
+// inside onGetLayerMode and onGetChangeMode, which run on "MidiProcessing".
+// The record and the request state are shared by those two threads: whoever
+// reads or writes microP in place holds getRecordLock(). Listeners may be
+// added, removed and called on both threads at once.
+//
+// Listener calls: onConnectionLost comes on the message thread,
+// onGetLayerMode, onGetChangeMode and onGetMicroPName on "MidiProcessing";
+// everything else is posted to messageListener and arrives on the message
+// thread. No lock of the link is held while a listener is called, a message
+// is sent or one is posted, so a listener may call the link back, add or
+// remove listeners, and even delete the link: the walk then stops, and
+// nothing of the link is touched after that call. A listener called on
+// "MidiProcessing" must not wait for the message thread, which may be
+// waiting in removeListener for that very call to end.
+//
+// Destruction, with or without disconnect() first, unregisters the input and
+// stops the timers and "MidiProcessing" before any member goes. On the message
+// thread it waits for a call under way on "MidiProcessing" to end; from a
+// call on "MidiProcessing" it waits for the message thread to be between two
+// of its messages, so the message thread must not be waiting for it then.
 class MidiVelmor : public Midi
 {
 public:
@@ -88,7 +107,10 @@ public:
     unsigned char getCurrentProgram() const;
     juce::String getLastName() const;
 
+    // Null and a listener already registered are ignored.
     void addListener (Listener* listener);
+    // Returns once no other thread is inside a call to the listener, which
+    // is called no more and may then be deleted.
     void removeListener (Listener* listener);
 
     void setSound (unsigned char channel, unsigned char bank, unsigned char program);
@@ -175,7 +197,7 @@ private:
     void sendOnGetMicroPName (unsigned char bank, unsigned char index, const juce::String& name);
 
     juce::CriticalSection recordLock;
-    juce::ListenerList<Listener, juce::Array<Listener*>> listeners;
+    ConcurrentListenerList<Listener> listeners;
     unsigned char pendingReply = none;
     // Outside every group until the instrument selects one, so that a data
     // entry without a selection is logged as out of range.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer,
-# runs every test under a virtual X display, then runs the threaded tests once more
-# under ThreadSanitizer.
+# runs every test under a virtual X display, fuzzes the decoder, builds the optimised
+# release with its benchmarks, then runs the threaded tests once more under
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -39,6 +40,12 @@ cmake --build build/fuzz --parallel "$jobs" --target velmor_file_fuzzer
 mkdir -p build/fuzz/file-corpus
 build/fuzz/tests/fuzz/velmor_file_fuzzer -max_total_time=30 -artifact_prefix=build/fuzz/file- \
     -print_final_stats=1 build/fuzz/file-corpus tests/fuzz/file-seeds
+
+# Optimised, the compiler sees further and warns of more: the benchmarks and
+# everything else are built once as the README builds them.
+echo "== build: release"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/release --parallel "$jobs"
 
 echo "== build: thread"
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMOR_SANITIZE=thread \

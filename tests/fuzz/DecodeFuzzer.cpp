@@ -7,7 +7,8 @@
 #include <vector>
 
 // Splits arbitrary bytes into MIDI messages, as a driver would hand them on,
-// and feeds each one to the link's checks and decoder under every edit channel.
+// and feeds each one to the link's checks and decoder under the edit channel
+// that the input chooses.
 namespace
 {
 constexpr uint8_t sysExStart = 0xF0;
@@ -17,7 +18,6 @@ constexpr int editorFrameMinimum = 6;
 constexpr unsigned char allLevels = 0x1F;
 constexpr int channelCount = 16;
 constexpr unsigned char noChannel = 0xFF;
-constexpr int inputsBetweenDispatches = 64;
 
 class NoMidiPorts : public MidiPorts
 {
@@ -40,7 +40,27 @@ class DiscardingLogger : public juce::Logger
 
 class DiscardingTarget : public juce::MessageListener
 {
-    void handleMessage (const juce::Message&) override {}
+public:
+    // Delivers, and so frees, everything posted so far: a marker goes behind
+    // it, and the loop runs until the marker arrives. The loop never waits,
+    // since the marker is always pending.
+    void deliverPending()
+    {
+        markerArrived = false;
+        postMessage (new juce::Message());
+
+        while (! markerArrived)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (0);
+    }
+
+private:
+    void handleMessage (const juce::Message& message) override
+    {
+        if (dynamic_cast<const TypeMessage*> (&message) == nullptr)
+            markerArrived = true;
+    }
+
+    bool markerArrived = false;
 };
 
 class Listener : public IgnoringLinkListener
@@ -155,31 +175,28 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
-    static int inputs = 0;
     if (size == 0)
         return 0;
 
-    // The first byte chooses whether editor frames get a valid checksum.
+    // The first byte chooses whether editor frames get a valid checksum, and
+    // the edit channel: one of the sixteen, or none.
     const auto messages = split (data + 1, size - 1, (data[0] & 1) != 0);
+    const auto channel = (data[0] >> 1) % (channelCount + 1);
     auto& link = *fixture->link;
 
-    for (int channel = 0; channel <= channelCount; ++channel)
-    {
-        link.editChannel = channel < channelCount ? (unsigned char) channel : noChannel;
-        link.clearMicroP();
+    link.editChannel = channel < channelCount ? (unsigned char) channel : noChannel;
+    link.clearMicroP();
 
-        for (const auto& message : messages)
-        {
-            if (link.checkIdentifyReply (message))
-                link.checkSoftwareVersion (message);
-            if (! link.checkPingReply (message))
-                link.decode (message);
-        }
+    for (const auto& message : messages)
+    {
+        if (link.checkIdentifyReply (message))
+            link.checkSoftwareVersion (message);
+        if (! link.checkPingReply (message))
+            link.decode (message);
     }
 
-    // Posted notifications pile up until the message loop delivers them.
-    if (++inputs % inputsBetweenDispatches == 0)
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
-
+    // Freed before the next input, so that the leak check after each input
+    // finds nothing of this one still queued.
+    fixture->target.deliverPending();
     return 0;
 }

@@ -1,4 +1,8 @@
+#include "IgnoringLinkListener.h"
 #include "ProtocolTestSupport.h"
+
+#include <atomic>
+#include <thread>
 
 class MidiVelmorThreads : public LinkFixture
 {
@@ -117,4 +121,120 @@ TEST (MidiVelmorListeners, DeletingTheLinkInsideACallStopsTheWalk)
     EXPECT_EQ (link, nullptr);
     EXPECT_EQ (deleting.getLines().size(), 1);
     EXPECT_TRUE (first.getLines().isEmpty());
+}
+
+//==============================================================================
+namespace
+{
+class CountingListener : public IgnoringLinkListener
+{
+public:
+    void onGetLayerMode (MidiVelmor*, unsigned char) override { ++layerModes; }
+
+    std::atomic<int> layerModes { 0 };
+};
+
+// Deletes the link from the first call it gets, on whichever thread.
+class LinkDeleter : public IgnoringLinkListener
+{
+public:
+    explicit LinkDeleter (std::unique_ptr<MidiVelmor>& linkToDelete) : link (linkToDelete) {}
+
+    void onConnectionLost (MidiVelmor*) override { deleteLink(); }
+    void onGetMicroPName (MidiVelmor*, unsigned char, unsigned char, const juce::String&) override { deleteLink(); }
+
+    std::atomic<bool> deleted { false };
+
+private:
+    void deleteLink()
+    {
+        link.reset();
+        deleted = true;
+    }
+
+    std::unique_ptr<MidiVelmor>& link;
+};
+
+// Threads of this process that carry the name.
+int threadsNamed (const juce::String& name)
+{
+    int count = 0;
+
+    for (const auto& task : juce::File ("/proc/self/task").findChildFiles (juce::File::findDirectories, false))
+        if (task.getChildFile ("comm").loadFileAsString().trim() == name)
+            ++count;
+
+    return count;
+}
+} // namespace
+
+TEST_F (MidiVelmorThreads, ListenersMayComeAndGoWhileBothThreadsWalkThem)
+{
+    ASSERT_TRUE (connect());
+    CountingListener steady;
+    link->addListener (&steady);
+
+    // Every listener removed is deleted at once: a call reaching it after its
+    // removal is a use after free.
+    std::atomic<bool> churning { true };
+    std::thread churn ([this, &churning]
+                       {
+                           while (churning)
+                           {
+                               auto passing = std::make_unique<CountingListener>();
+                               link->addListener (passing.get());
+                               link->removeListener (passing.get());
+                           } });
+
+    constexpr int rounds = 300;
+    const auto layerMode = messageOf (editorFrame (MidiVelmor::CMD_LAYER_MODE, { 1 }));
+
+    for (int i = 0; i < rounds; ++i)
+    {
+        auto passing = std::make_unique<CountingListener>();
+        link->addListener (passing.get());
+        ports->deliver (inputName, layerMode); // walked on "MidiProcessing"
+        link->decode (layerMode); // walked here, on the message thread
+        link->removeListener (passing.get());
+    }
+
+    ports->waitUntilDelivered();
+    const bool everyWalkReachedTheSteadyListener = pumpUntil ([&steady]
+                                                              { return steady.layerModes == 2 * rounds; });
+    churning = false;
+    churn.join();
+    link->removeListener (&steady);
+
+    EXPECT_TRUE (everyWalkReachedTheSteadyListener) << steady.layerModes << " of " << 2 * rounds;
+}
+
+TEST_F (MidiVelmorThreads, AListenerMayDeleteTheLinkWhenTheConnectionIsLost)
+{
+    ASSERT_TRUE (connect());
+    LinkDeleter deleter (link);
+    link->addListener (&deleter);
+    answerPings = false;
+
+    ASSERT_TRUE (pumpUntil ([&deleter]
+                            { return deleter.deleted.load(); },
+                            4000));
+    EXPECT_TRUE (listener.getLines().isEmpty()) << "the walk ends with the link";
+}
+
+TEST_F (MidiVelmorThreads, AListenerMayDeleteTheLinkFromACallOnMidiProcessing)
+{
+    ASSERT_TRUE (connect());
+    LinkDeleter deleter (link);
+    link->addListener (&deleter);
+    ASSERT_EQ (threadsNamed ("MidiProcessing"), 1);
+
+    // The ports go with the link: nothing here touches them after this.
+    ports->deliver (inputName, messageOf (editorFrame (MidiVelmor::CMD_MICROP_NAME, { 0, 1, 0 })));
+
+    ASSERT_TRUE (pumpUntil ([&deleter]
+                            { return deleter.deleted.load(); }));
+    EXPECT_TRUE (listener.getLines().isEmpty()) << "the walk ends with the link";
+    EXPECT_TRUE (pumpUntil ([]
+                            { return threadsNamed ("MidiProcessing") == 0; }))
+        << "the thread ends once the call has returned";
 }

@@ -211,15 +211,19 @@ void LinkFixture::SetUp()
 
 void LinkFixture::TearDown()
 {
-    link->disconnect();
-
     {
         const juce::ScopedLock sl (violationLock);
         EXPECT_TRUE (sysExViolations.isEmpty()) << sysExViolations.joinIntoString ("\n");
     }
 
-    link->removeListener (&listener);
-    link.reset();
+    // A test may have had a listener delete the link.
+    if (link != nullptr)
+    {
+        link->disconnect();
+        link->removeListener (&listener);
+        link.reset();
+    }
+
     pumpMessages (10);
 }
 

@@ -151,9 +151,8 @@ TEST_F (InstrumentFixture, AnswersNameAndLayerRequests)
 
     const auto name = [] (uint8_t bank, uint8_t index, Bytes text)
     {
-        Bytes payload { bank, index, (uint8_t) (text.size() / 2) };
-        payload.insert (payload.end(), text.begin(), text.end());
-        return SimulatedInstrument::frame (7, payload);
+        text.insert (text.begin(), { bank, index, (uint8_t) (text.size() / 2) });
+        return SimulatedInstrument::frame (7, text);
     };
 
     EXPECT_EQ (exchange ({ 0xF0, 0x7D, 0x1C, 0x20, 0x01, 0x0A, 0x3B, 0xF7 }), (std::vector<Bytes> { SimulatedInstrument::frame (11, { 1 }) }));

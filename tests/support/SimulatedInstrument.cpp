@@ -205,10 +205,14 @@ uint8_t SimulatedInstrument::checksum (const uint8_t* data, size_t size)
 
 std::vector<uint8_t> SimulatedInstrument::frame (uint8_t command, const std::vector<uint8_t>& payload)
 {
-    std::vector<uint8_t> bytes { sysExStart, maker, editorHeader[0], editorHeader[1], editorHeader[2], command };
-    bytes.insert (bytes.end(), payload.begin(), payload.end());
-    bytes.push_back (checksum (bytes.data() + 1, bytes.size() - 1));
-    bytes.push_back (sysExEnd);
+    // Sized once and filled in place: growing a vector that began as a short
+    // list makes GCC 12 at -O3 see the copy past the list's end.
+    std::vector<uint8_t> bytes (1 + headerSize + payload.size() + 2);
+    const std::array<uint8_t, 1 + headerSize> head { sysExStart, maker, editorHeader[0], editorHeader[1], editorHeader[2], command };
+    const auto payloadStart = std::copy (head.begin(), head.end(), bytes.begin());
+    const auto checksumAt = std::copy (payload.begin(), payload.end(), payloadStart);
+    *checksumAt = checksum (bytes.data() + 1, (size_t) (checksumAt - bytes.begin()) - 1);
+    bytes.back() = sysExEnd;
     return bytes;
 }
 

@@ -1,0 +1,68 @@
+#include "link/VelmorWire.h"
+
+#include <cstring>
+
+unsigned char VelmorWire::checksumOf (const unsigned char* data, int count)
+{
+    unsigned int sum = 0;
+
+    for (int i = 0; i < count; ++i)
+        sum += data[i];
+
+    return (unsigned char) (~sum & dataMask);
+}
+
+bool VelmorWire::hasEditorHeader (const unsigned char* data)
+{
+    return data[1] == editorHeader[0] && data[2] == editorHeader[1] && data[3] == editorHeader[2];
+}
+
+int VelmorWire::sysExDataSize (const juce::MidiMessage& message)
+{
+    return juce::jmax (0, message.getSysExDataSize());
+}
+
+juce::MemoryBlock VelmorWire::nameBytesFromText (const unsigned char* text, int count)
+{
+    juce::MemoryBlock bytes;
+
+    for (int i = 0; i < count; ++i)
+    {
+        const auto c = (unsigned char) (((text[2 * i] << 4) | text[2 * i + 1]) & 0xFF);
+
+        if (c != 0)
+            bytes.append (&c, 1);
+    }
+
+    return bytes;
+}
+
+juce::String VelmorWire::stringFromNameBytes (const juce::MemoryBlock& bytes)
+{
+    const auto* data = static_cast<const char*> (bytes.getData());
+    const auto size = (int) bytes.getSize();
+
+    if (juce::CharPointer_UTF8::isValidString (data, size))
+        return juce::String::fromUTF8 (data, size);
+
+    juce::String result;
+
+    for (int i = 0; i < size; ++i)
+        result += (juce::juce_wchar) (unsigned char) data[i];
+
+    return result;
+}
+
+void VelmorWire::storeName (ST_MICROPERFORMANCE& record, const char* text, int size)
+{
+    std::memset (record.name, 0, sizeof (record.name));
+
+    auto count = juce::jmin (size, nameTextBytes);
+
+    if (count < size && juce::CharPointer_UTF8::isValidString (text, size))
+        while (count > 0 && (((unsigned char) text[count]) & 0xC0) == 0x80)
+            --count;
+
+    if (count > 0)
+        std::memcpy (record.name, text, (size_t) count);
+}
