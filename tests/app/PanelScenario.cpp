@@ -56,6 +56,16 @@ juce::MidiMessage fromBytes (const std::vector<uint8_t>& bytes)
     return juce::MidiMessage (bytes.data(), (int) bytes.size());
 }
 
+// The head fields, then the bytes that follow them, sized once: growing a
+// vector that began as a short list makes GCC 12 at -O3 see a copy past the
+// list's end.
+std::vector<uint8_t> payloadOf (std::initializer_list<uint8_t> head, const std::vector<uint8_t>& tail)
+{
+    std::vector<uint8_t> payload (head.size() + tail.size());
+    std::copy (tail.begin(), tail.end(), std::copy (head.begin(), head.end(), payload.begin()));
+    return payload;
+}
+
 juce::MidiMessage controller (int channel, int number, int value)
 {
     return juce::MidiMessage::controllerEvent (channel + 1, number, value);
@@ -157,8 +167,7 @@ std::vector<juce::MidiMessage> nrpn (int channel, int group, int param, int valu
 
 juce::MidiMessage perKeyBlock (int gen, int param, int start, const std::vector<uint8_t>& values)
 {
-    std::vector<uint8_t> payload { 0, (uint8_t) gen, (uint8_t) param, 0, (uint8_t) values.size(), (uint8_t) start };
-    payload.insert (payload.end(), values.begin(), values.end());
+    const auto payload = payloadOf ({ 0, (uint8_t) gen, (uint8_t) param, 0, (uint8_t) values.size(), (uint8_t) start }, values);
     return fromBytes (SimulatedInstrument::frame (3, payload));
 }
 
@@ -169,10 +178,8 @@ juce::MidiMessage partParameters (int iconId, int templateId)
 
 juce::MidiMessage name (int index, const std::string& text)
 {
-    std::vector<uint8_t> payload { 0, (uint8_t) index, (uint8_t) text.size() };
     const auto encoded = SimulatedInstrument::encodeName (reinterpret_cast<const uint8_t*> (text.data()), text.size());
-    payload.insert (payload.end(), encoded.begin(), encoded.end());
-    return fromBytes (SimulatedInstrument::frame (7, payload));
+    return fromBytes (SimulatedInstrument::frame (7, payloadOf ({ 0, (uint8_t) index, (uint8_t) text.size() }, encoded)));
 }
 
 juce::MidiMessage identityReply (uint8_t major, uint8_t minor, uint8_t flags)
