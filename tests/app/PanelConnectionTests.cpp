@@ -67,6 +67,16 @@ protected:
         instrument().setIdentity (silentInstrument());
     }
 
+    // Switches the toggle on with an instrument that does not answer, and
+    // waits until the first pair has been asked.
+    bool startSearchNobodyAnswers()
+    {
+        instrument().setIdentity (silentInstrument());
+        clickConnect();
+        return waitFor ([this]
+                        { return portsOpen() && instrument().getIdentityRequestCount() == 1; });
+    }
+
     // Runs the message loop for the time given, for what must not happen in it.
     static void idle (int milliseconds) { PanelHarness::pump (milliseconds); }
 };
@@ -74,14 +84,11 @@ protected:
 
 TEST_F (PanelConnection, TheSearchingBoxStaysUntilTheInstrumentAnswersThenTheNamesAndTheLayerModeAreAsked)
 {
-    instrument().setIdentity (silentInstrument());
     instrument().setNames (0, { "Concert", "Studio" });
     instrument().setPart (0, quietPart());
 
     // user clicks connect | box searching, toggle on | identity?
-    clickConnect();
-    ASSERT_TRUE (waitFor ([this]
-                          { return instrument().getIdentityRequestCount() == 1; }));
+    ASSERT_TRUE (startSearchNobodyAnswers());
     EXPECT_EQ (boxText(), searchingText);
     EXPECT_TRUE (panel().connectButton.getToggleState());
     EXPECT_EQ (takeWire(), (Wire { "identity?" }));
@@ -197,10 +204,7 @@ TEST_F (PanelConnection, NobodyAnsweringIsNotFoundAfterHalfASecondForEachPairTri
 TEST_F (PanelConnection, CancelWhileSearchingStopsTheSearchAndClosesThePorts)
 {
     buildWithLongSearches();
-
-    clickConnect();
-    ASSERT_TRUE (waitFor ([this]
-                          { return portsOpen() && instrument().getIdentityRequestCount() == 1; }));
+    ASSERT_TRUE (startSearchNobodyAnswers());
 
     // user clicks CANCEL | idle, ports closed | nothing more, long past the
     // wait for the pair tried
@@ -217,10 +221,7 @@ TEST_F (PanelConnection, CancelWhileSearchingStopsTheSearchAndClosesThePorts)
 
 TEST_F (PanelConnection, EscapeNeverClosesTheBox)
 {
-    instrument().setIdentity (silentInstrument());
-    clickConnect();
-    ASSERT_TRUE (waitFor ([this]
-                          { return instrument().getIdentityRequestCount() == 1; }));
+    ASSERT_TRUE (startSearchNobodyAnswers());
 
     takeLog();
 
@@ -382,10 +383,7 @@ TEST (PanelConnectionWithoutPorts, TheSearchingTextStaysUntilCancel)
 
 TEST_F (PanelConnection, AConnectResultArrivingAfterCancelLeavesTheLinkDisconnectedAndTheSettingsAlone)
 {
-    instrument().setIdentity (silentInstrument());
-    clickConnect();
-    ASSERT_TRUE (waitFor ([this]
-                          { return instrument().getIdentityRequestCount() == 1; }));
+    ASSERT_TRUE (startSearchNobodyAnswers());
 
     // user clicks CANCEL; before the box's answer is run, the instrument answers
     clickBoxButton();
