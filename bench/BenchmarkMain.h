@@ -7,7 +7,8 @@
 #include <cstdlib>
 
 // Runs the benchmarks of a program with JUCE started and HOME in a folder of
-// the run's own, so that the link's log and any settings never touch the user's.
+// the run's own, so that the link's log and any settings never touch the user's
+// (the configuration folder follows XDG_CONFIG_HOME when that is set).
 inline int runBenchmarksInTemporaryHome (int argc, char** argv)
 {
     // With an application factory set, JUCE installs the X error handlers that
@@ -18,6 +19,7 @@ inline int runBenchmarksInTemporaryHome (int argc, char** argv)
     const auto home = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("velmor-bench-home", {}, false);
     home.createDirectory();
     setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+    unsetenv ("XDG_CONFIG_HOME");
 
     int result = 0;
 

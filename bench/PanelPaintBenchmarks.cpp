@@ -1,3 +1,4 @@
+#include "BenchmarkMain.h"
 #include "app/MainComponent.h"
 #include "tests/support/VirtualMidiPorts.h"
 
@@ -7,18 +8,14 @@
 
 namespace
 {
-// A panel on ports without an instrument, with settings of its own, so that a
-// run never touches the user's settings.
+// A panel on ports without an instrument, on a display large enough for 200 %.
 class BenchPanel
 {
 public:
     BenchPanel()
-        : folder (juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("velmor-bench", {}, false))
     {
         MainComponent::Environment environment;
         environment.midiPorts = std::make_unique<VirtualMidiPorts> (juce::StringArray {}, juce::StringArray {});
-        environment.userSettingsFolder = folder.getChildFile ("user");
-        environment.systemSettingsFolder = folder.getChildFile ("system");
         environment.readMainDisplay = []
         { return WindowScale::MainDisplay { 3840, 2160, 1.0 }; };
         panel = std::make_unique<MainComponent> (std::move (environment));
@@ -30,10 +27,8 @@ public:
     {
         panel.reset();
         juce::Desktop::getInstance().setGlobalScaleFactor (1.0f);
-        folder.deleteRecursively();
     }
 
-    juce::File folder;
     std::unique_ptr<MainComponent> panel;
 };
 
@@ -60,17 +55,5 @@ BENCHMARK (paintWholePanel)->ArgName ("percent")->Arg (100)->Arg (200)->Repetiti
 
 int main (int argc, char** argv)
 {
-    // With an application factory set, JUCE installs the X error handlers that
-    // a display without a window manager needs for the splash window.
-    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase*
-    { return nullptr; };
-    juce::ScopedJuceInitialiser_GUI juceRuntime;
-    benchmark::Initialize (&argc, argv);
-
-    if (benchmark::ReportUnrecognizedArguments (argc, argv))
-        return 1;
-
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarksInTemporaryHome (argc, argv);
 }
