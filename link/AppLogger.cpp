@@ -2,6 +2,8 @@
 
 #include "link/OpenFileLogger.h"
 
+#include <juce_events/juce_events.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -94,8 +96,22 @@ AppLogger::AppLogger (const juce::String& fileName, long long maxFileSize)
 
 AppLogger::~AppLogger()
 {
-    // Cleared first, so no line can reach the deleted logger through the framework.
-    juce::Logger::setCurrentLogger (nullptr);
+    // Cleared first, so no line can reach the deleted logger through the
+    // framework. The message thread may be writing a line through it at any
+    // moment, so on another thread (a listener on "MidiProcessing" that
+    // deletes the link) it is cleared between two of its messages.
+    auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
+
+    if (messageManager == nullptr || messageManager->isThisTheMessageThread())
+    {
+        juce::Logger::setCurrentLogger (nullptr);
+    }
+    else
+    {
+        const juce::MessageManagerLock messageThreadHeld;
+        juce::Logger::setCurrentLogger (nullptr);
+    }
+
     fileLogger.reset();
 }
 
