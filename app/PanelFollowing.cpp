@@ -18,6 +18,19 @@ bool isPart (int part)
     return part == 0 || part == 1;
 }
 
+// Takes one from a count that never goes below zero, even when a reset on a
+// new connection meets a request under way on another thread.
+bool takeOne (std::atomic<int>& count)
+{
+    auto value = count.load();
+
+    while (value > 0)
+        if (count.compare_exchange_weak (value, value - 1))
+            return true;
+
+    return false;
+}
+
 // "NN  name", NN counting from 01.
 juce::String entryText (int index, const juce::String& name)
 {
@@ -68,18 +81,12 @@ void MainComponent::askPartName (MidiVelmor& link, int part)
     ++asked;
 
     if (! link.getPartMicroPName ((unsigned char) part))
-        --asked;
+        takeOne (asked);
 }
 
 bool MainComponent::takePartNameReply (int part)
 {
-    auto& asked = partNamesAsked[(size_t) part];
-
-    if (asked.load() == 0)
-        return false;
-
-    --asked;
-    return true;
+    return takeOne (partNamesAsked[(size_t) part]);
 }
 
 void MainComponent::onGetMicroPNameList (MidiVelmor*, unsigned char, unsigned char, const juce::StringArray& names)
