@@ -4,6 +4,11 @@
 #include "BinaryData.h"
 #include "app/PanelTables.h"
 
+// The panel's tables and the record describe the same parameters and keys.
+static_assert (PART_PARAM_COUNT == ST_MICROPERFORMANCE::paramCount);
+static_assert (KEY_PARAM_COUNT == ST_MICROPERFORMANCE::trackCount);
+static_assert (KEY_COUNT == ST_MICROPERFORMANCE::keyCount);
+
 namespace
 {
 constexpr auto logFileName = "Midi.log";
@@ -19,6 +24,8 @@ constexpr int partSliderHeight = 47;
 constexpr int triangleLabelX = -4;
 constexpr int triangleLabelCentreTop = 593;
 constexpr int triangleLabelStep = 2;
+// The mask leaves the top bar, with the connect toggle, reachable.
+constexpr int topBarHeight = 37;
 
 // Hit thresholds: the alpha a pixel of a button's image must exceed to take a click.
 constexpr float topBarHitThreshold = 0.95f;
@@ -295,7 +302,7 @@ void MainComponent::buildControls()
 
     // Added last, the mask lies over every control below the top bar.
     disabledMask.setImage (embeddedImage (BinaryData::disabled_mask_png, BinaryData::disabled_mask_pngSize));
-    disabledMask.setBounds (0, 37, 1024, 711);
+    disabledMask.setBounds (0, topBarHeight, PANEL_WIDTH, PANEL_HEIGHT - topBarHeight);
     addChildComponent (disabledMask);
 }
 

@@ -2,8 +2,6 @@
 // link posts to the panel.
 #include "app/MainComponent.h"
 
-#include "BinaryData.h"
-
 // The connection as the panel sees it; the toggle and the box show it.
 //
 //   state      toggle  box                      event                       next

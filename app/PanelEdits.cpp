@@ -94,7 +94,7 @@ void MainComponent::buttonClicked (juce::Button* button)
     }
     else if (button == &noteButton)
     {
-        // Kept for this run only: the settings file is written elsewhere.
+        // Not saved at once: the value goes with the settings at their next save.
         displayKeybNotes = noteButton.getToggleState();
         keyView.setAllNotesOff();
     }

@@ -2,13 +2,15 @@
 
 #include "app/PanelTables.h"
 
+#include <juce_gui_basics/juce_gui_basics.h>
+
 #include <algorithm>
 
 namespace
 {
 // The panel's size in pixels at 100 %, as reciprocals in single precision.
-constexpr float perPanelHeight = 0.0013368984f; // 1 / 748
-constexpr float perPanelWidth = 0.0009765625f; // 1 / 1024
+constexpr float perPanelHeight = 1.0f / (float) PANEL_HEIGHT;
+constexpr float perPanelWidth = 1.0f / (float) PANEL_WIDTH;
 constexpr double percent = 100.0;
 constexpr unsigned char narrowKeyBorder = 2;
 constexpr unsigned char wideKeyBorder = 3;

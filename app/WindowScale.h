@@ -1,7 +1,5 @@
 #pragma once
 
-#include <juce_gui_basics/juce_gui_basics.h>
-
 // The window scale: the largest scale the main display can hold, and what a
 // scale that does not fit falls back to. Pure functions, so that they can be
 // checked against any display.

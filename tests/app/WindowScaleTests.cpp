@@ -1,5 +1,7 @@
 #include "app/WindowScale.h"
 
+#include <juce_gui_basics/juce_gui_basics.h>
+
 #include <gtest/gtest.h>
 
 namespace
