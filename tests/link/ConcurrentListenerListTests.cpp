@@ -39,11 +39,12 @@ void walk (List& list)
 constexpr int overtakeMs = 200;
 constexpr int deadlineMs = 5000;
 
-bool becomesTrue (const std::atomic<bool>& flag, int timeoutMs)
+template<typename Condition>
+bool becomesTrue (Condition&& condition, int timeoutMs)
 {
     const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
 
-    while (! flag)
+    while (! condition())
     {
         if (juce::Time::getMillisecondCounter() > end)
             return false;
@@ -156,15 +157,23 @@ TEST (ConcurrentListenerList, RemovingWaitsForACallOnAnotherThreadAndNoCallFollo
     std::thread caller ([&]
                         { walk (list); });
 
-    EXPECT_TRUE (becomesTrue (inCall, deadlineMs));
+    EXPECT_TRUE (becomesTrue ([&]
+                              { return inCall.load(); },
+                              deadlineMs));
 
     std::thread remover ([&]
                          {
                              list.remove (&busy);
                              removed = true; });
 
-    // The remover is held back for as long as the call lasts.
-    EXPECT_FALSE (becomesTrue (removed, overtakeMs));
+    // Off the list, the listener is still in its call: the remover is inside
+    // remove(), held back for as long as the call lasts.
+    EXPECT_TRUE (becomesTrue ([&]
+                              { return ! list.contains (&busy); },
+                              deadlineMs));
+    EXPECT_FALSE (becomesTrue ([&]
+                               { return removed.load(); },
+                               overtakeMs));
     releaseCall.signal();
     remover.join();
     caller.join();
