@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <string>
 
 // Runs the benchmarks of a program with JUCE started and HOME in a folder of
 // the run's own, so that the link's log and any settings never touch the user's
@@ -16,8 +17,16 @@ inline int runBenchmarksInTemporaryHome (int argc, char** argv)
     juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase*
     { return nullptr; };
 
-    const auto home = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("velmor-bench-home", {}, false);
-    home.createDirectory();
+    // Made and named in one step, so that two runs at once never share it.
+    auto path = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                    .getChildFile ("velmor-bench-home-XXXXXX")
+                    .getFullPathName()
+                    .toStdString();
+
+    if (mkdtemp (path.data()) == nullptr)
+        return 1;
+
+    const juce::File home (path);
     setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
     unsetenv ("XDG_CONFIG_HOME");
 

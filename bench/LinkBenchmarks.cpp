@@ -116,7 +116,12 @@ void receiveThroughput (benchmark::State& state)
         setup.batchEnd.decoded.reset();
         for (const auto& m : batch)
             setup.ports->deliver (inputName, m);
-        setup.batchEnd.decoded.wait (connectWaitMs);
+        if (! setup.batchEnd.decoded.wait (connectWaitMs))
+        {
+            state.SkipWithError ("a batch was not decoded in time");
+            break;
+        }
+
         decodingSeconds += std::chrono::duration<double> (Clock::now() - start).count();
 
         state.PauseTiming();

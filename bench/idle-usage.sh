@@ -12,7 +12,8 @@ bash "$root/tools/install-deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build "$build" --target velmor_editor empty_window > /dev/null
 
-# Each program gets a home folder of its own so its settings, log and instance lock stay apart.
+# The programs run one after the other in a home folder of the run's own, so
+# that the user's settings, log and instance lock are left alone.
 home="$(mktemp -d)"
 trap 'rm -rf "$home"' EXIT
 

@@ -22,6 +22,11 @@ fi
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo > /dev/null; then
+        echo "These packages are missing; install them as root, then run this again:" >&2
+        echo "    apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
     sudo_cmd=(sudo)
 fi
 
