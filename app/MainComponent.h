@@ -154,14 +154,21 @@ private:
 
     // User edits: the record changes whatever the part; only an edited part
     // (0 or 1) is sent to, so no part byte of 255 ever reaches the wire.
+    static constexpr int partCount = 2;
+    static bool isPart (int part);
     bool hasEditedPart() const;
     bool hasKeyParam() const;
+    // A part parameter's label, and the offset slider when it is paired with
+    // the shown table.
+    void showPartParamValue (int param, int value);
     void storeAndSendPartParam (int param, int value);
     // Changes the shown table in the record, shows it and sends it whole.
     void setShownTable (const std::function<void (unsigned char* table)>& change);
     // Copies keys of the key view into the shown table and sends them.
     void storeKeyViewValues (unsigned char firstKey, unsigned char count);
     void sendShownKeys (unsigned char firstKey, unsigned char count);
+    // Shows keys of the shown table as the record holds them.
+    void showShownKeys (int firstKey, int count);
 
     juce::Image backgroundImage;
     juce::ImageButton connectButton;
@@ -200,7 +207,7 @@ private:
     int midiOutputIndex = -1;
     // Written on "MidiProcessing", read on the message thread.
     std::atomic<int> layerMode { 0 };
-    std::array<int, 2> partBank {};
+    std::array<int, partCount> partBank {};
     int currentPart = -1;
     int currentKeyParam = 0;
     bool displayKeybNotes = true;
@@ -233,7 +240,7 @@ private:
     // Part-name requests not yet answered, per part, counted on the message
     // thread and on "MidiProcessing". A part name the panel did not ask for
     // through askPartName is followed only when it brings a new bank.
-    std::array<std::atomic<int>, 2> partNamesAsked {};
+    std::array<std::atomic<int>, partCount> partNamesAsked {};
     // The list entry to select once it arrives; 0 for none.
     int pendingSelectionId = 0;
 

@@ -264,16 +264,12 @@ void MainComponent::closeMessageBox (int result)
     if (result == 0)
         return;
 
-    if (connection == Connection::searching || connection == Connection::failed)
+    if (connection == Connection::searching || connection == Connection::failed || connection == Connection::lost)
     {
+        // A lost link has already stopped itself.
+        const auto stopLink = connection != Connection::lost;
         connectButton.setToggleState (false, juce::dontSendNotification);
-        endConnection (true);
-        microPCombo.clear (juce::sendNotificationAsync);
-    }
-    else if (connection == Connection::lost)
-    {
-        connectButton.setToggleState (false, juce::dontSendNotification);
-        endConnection (false);
+        endConnection (stopLink);
         microPCombo.clear (juce::sendNotificationAsync);
     }
 }

@@ -4,6 +4,7 @@
 #include "BinaryData.h"
 #include "app/PanelTables.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -134,17 +135,9 @@ void MainComponent::sliderValueChanged (juce::Slider* slider)
 
         const auto value = (int) slider->getValue();
         storeAndSendPartParam (param, value);
-        setValueLabel (param, value - KEY_VALUE_CENTRE);
-
-        if (hasKeyParam() && PIANO_SLIDER_TO_KCIRCLE[param] == currentKeyParam)
-        {
-            keyView.setOffset ((unsigned char) value);
-            // The offset slider's handler then stores and sends this parameter
-            // once more, as the instrument has always received it.
-            triangleSlider->setValue (value, juce::sendNotificationAsync);
-            setTriangleLabel (value - KEY_VALUE_CENTRE);
-        }
-
+        // When paired, the offset slider's handler stores and sends this
+        // parameter once more, as the instrument has always received it.
+        showPartParamValue (param, value);
         return;
     }
 }
@@ -292,14 +285,31 @@ void MainComponent::moveKeyView (int direction)
     storeKeyViewValues (0, KEY_COUNT);
 }
 
+bool MainComponent::isPart (int part)
+{
+    return juce::isPositiveAndBelow (part, partCount);
+}
+
 bool MainComponent::hasEditedPart() const
 {
-    return currentPart == 0 || currentPart == 1;
+    return isPart (currentPart);
 }
 
 bool MainComponent::hasKeyParam() const
 {
     return juce::isPositiveAndBelow (currentKeyParam, KEY_PARAM_COUNT);
+}
+
+void MainComponent::showPartParamValue (int param, int value)
+{
+    setValueLabel (param, value - KEY_VALUE_CENTRE);
+
+    if (hasKeyParam() && PIANO_SLIDER_TO_KCIRCLE[param] == currentKeyParam)
+    {
+        keyView.setOffset ((unsigned char) value);
+        triangleSlider->setValue (value, juce::sendNotificationAsync);
+        setTriangleLabel (value - KEY_VALUE_CENTRE);
+    }
 }
 
 void MainComponent::storeAndSendPartParam (int param, int value)
@@ -315,17 +325,25 @@ void MainComponent::setShownTable (const std::function<void (unsigned char*)>& c
     if (! hasKeyParam())
         return;
 
-    unsigned char table[KEY_COUNT];
+    {
+        const juce::ScopedLock sl (midi.getRecordLock());
+        change (midi.microP.tracks[currentKeyParam]);
+    }
+
+    showShownKeys (0, KEY_COUNT);
+    sendShownKeys (0, KEY_COUNT);
+}
+
+void MainComponent::showShownKeys (int firstKey, int count)
+{
+    unsigned char values[KEY_COUNT];
 
     {
         const juce::ScopedLock sl (midi.getRecordLock());
-        auto* shown = midi.microP.tracks[currentKeyParam];
-        change (shown);
-        std::memcpy (table, shown, KEY_COUNT);
+        std::copy_n (midi.microP.tracks[currentKeyParam] + firstKey, count, values);
     }
 
-    keyView.setKeyValues (0, table, KEY_COUNT);
-    sendShownKeys (0, KEY_COUNT);
+    keyView.setKeyValues ((unsigned char) firstKey, values, (unsigned char) count);
 }
 
 void MainComponent::storeKeyViewValues (unsigned char firstKey, unsigned char count)

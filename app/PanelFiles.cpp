@@ -2,6 +2,7 @@
 #include "app/MainComponent.h"
 
 #include "app/MicroPerformanceFile.h"
+#include "link/VelmorWire.h"
 
 namespace
 {
@@ -92,25 +93,17 @@ void MainComponent::saveFile (const juce::File& chosen)
     juce::Logger::writeToLog ("Save " + file.getFullPathName());
     lastDirectory = file.getParentDirectory();
 
+    // The file holds the new name as the record will; the record keeps its
+    // own until the file is written.
     const auto name = file.getFileNameWithoutExtension();
-    const auto part = (unsigned char) currentPart;
-    juce::MemoryBlock bytes;
+    auto record = midi.getMicroPCopy();
+    VelmorWire::storeNameText (record, name);
 
-    {
-        // The file holds the new name as the link cuts it; the record keeps
-        // its own until the file is written.
-        const juce::ScopedLock sl (midi.getRecordLock());
-        const auto current = midi.microP;
-        midi.setPartMicroPName (part, name);
-        bytes = MicroPerformanceFile::encode (midi.microP);
-        midi.microP = current;
-    }
-
-    if (! writeWhole (file, bytes))
+    if (! writeWhole (file, MicroPerformanceFile::encode (record)))
     {
         openMessageBox ({}, saveFailedText, fileErrorBox);
         return;
     }
 
-    midi.setPartMicroPName (part, name);
+    midi.setPartMicroPName ((unsigned char) currentPart, name);
 }

@@ -3,8 +3,6 @@
 
 #include "app/PanelTables.h"
 
-#include <algorithm>
-
 namespace
 {
 // Only microperformances of this bank can be edited.
@@ -12,11 +10,6 @@ constexpr int editableBank = 0;
 // A sound from this bank on may change the layer mode.
 constexpr int firstLayerBank = 64;
 constexpr int nameListSize = 64;
-
-bool isPart (int part)
-{
-    return part == 0 || part == 1;
-}
 
 // Takes one from a count that never goes below zero, even when a reset on a
 // new connection meets a request under way on another thread.
@@ -264,15 +257,9 @@ void MainComponent::onParamMessage (const juce::Message& message)
     const auto value = report->value;
 
     partSliders[(size_t) param]->setValue (value, juce::dontSendNotification);
-    setValueLabel (param, value - KEY_VALUE_CENTRE);
-
-    if (hasKeyParam() && PIANO_SLIDER_TO_KCIRCLE[param] == currentKeyParam)
-    {
-        keyView.setOffset ((unsigned char) value);
-        // Its handler sends the parameter back once, on the edited part's channel.
-        triangleSlider->setValue (value, juce::sendNotificationAsync);
-        setTriangleLabel (value - KEY_VALUE_CENTRE);
-    }
+    // When paired, the offset slider's handler sends the parameter back once,
+    // on the edited part's channel.
+    showPartParamValue (param, value);
 }
 
 void MainComponent::onTrackParamMessage (const juce::Message& message)
@@ -284,17 +271,8 @@ void MainComponent::onTrackParamMessage (const juce::Message& message)
 
     const auto count = juce::jmin (KEY_COUNT - report->start, report->length);
 
-    if (count <= 0)
-        return;
-
-    unsigned char values[KEY_COUNT];
-
-    {
-        const juce::ScopedLock sl (midi.getRecordLock());
-        std::copy_n (midi.microP.tracks[currentKeyParam] + report->start, count, values);
-    }
-
-    keyView.setKeyValues ((unsigned char) report->start, values, (unsigned char) count);
+    if (count > 0)
+        showShownKeys (report->start, count);
 }
 
 void MainComponent::onInfoMessage (const juce::Message& message)

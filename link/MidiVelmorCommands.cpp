@@ -42,10 +42,8 @@ void MidiVelmor::setPartParam (unsigned char, unsigned char param, unsigned char
 
 void MidiVelmor::setPartMicroPName (unsigned char, juce::String name)
 {
-    const auto utf8 = name.substring (0, nameTextBytes).toStdString();
-
     const juce::ScopedLock sl (recordLock);
-    storeName (microP, utf8.data(), (int) utf8.size());
+    storeNameText (microP, name);
 }
 
 void MidiVelmor::setPartMicroPIcon (unsigned char, unsigned char iconId)

@@ -66,3 +66,9 @@ void VelmorWire::storeName (ST_MICROPERFORMANCE& record, const char* text, int s
     if (count > 0)
         std::memcpy (record.name, text, (size_t) count);
 }
+
+void VelmorWire::storeNameText (ST_MICROPERFORMANCE& record, const juce::String& name)
+{
+    const auto utf8 = name.substring (0, nameTextBytes).toStdString();
+    storeName (record, utf8.data(), (int) utf8.size());
+}

@@ -39,4 +39,6 @@ juce::String stringFromNameBytes (const juce::MemoryBlock& bytes);
 // Writes at most 19 bytes of text and a NUL padding into the name field,
 // never cutting a UTF-8 character in two.
 void storeName (ST_MICROPERFORMANCE& record, const char* text, int size);
+// The same for a name typed or chosen in the editor.
+void storeNameText (ST_MICROPERFORMANCE& record, const juce::String& name);
 } // namespace VelmorWire
