@@ -1,8 +1,7 @@
 #include "link/AppLogger.h"
 
+#include "link/BetweenMessages.h"
 #include "link/OpenFileLogger.h"
-
-#include <juce_events/juce_events.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -96,23 +95,11 @@ AppLogger::AppLogger (const juce::String& fileName, long long maxFileSize)
 
 AppLogger::~AppLogger()
 {
-    // Cleared first, so no line can reach the deleted logger through the
-    // framework. The message thread may be writing a line through it at any
-    // moment, so on another thread (a listener on "MidiProcessing" that
-    // deletes the link) it is cleared between two of its messages.
-    auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
-
-    if (messageManager == nullptr || messageManager->isThisTheMessageThread())
-    {
-        juce::Logger::setCurrentLogger (nullptr);
-    }
-    else
-    {
-        const juce::MessageManagerLock messageThreadHeld;
-        juce::Logger::setCurrentLogger (nullptr);
-    }
-
-    fileLogger.reset();
+    // Cleared before the file logger goes, so no line can reach it through
+    // the framework. The message thread may be writing a line through it at
+    // any moment, also when a listener on "MidiProcessing" deletes the link.
+    callBetweenMessages ([]
+                         { juce::Logger::setCurrentLogger (nullptr); });
 }
 
 void AppLogger::setLogLevel (unsigned char mask)

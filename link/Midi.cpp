@@ -1,5 +1,6 @@
 #include "link/Midi.h"
 
+#include "link/BetweenMessages.h"
 #include "link/BufferedMidiInput.h"
 #include "link/DeviceManagerMidiPorts.h"
 #include "link/ProcessingThread.h"
@@ -52,18 +53,14 @@ void Midi::stopProcessing()
 
 void Midi::stopTimers()
 {
-    auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
+    // An expiry may be under way on the message thread; stopped between two
+    // of its messages, none runs now and none starts afterwards.
+    callBetweenMessages ([this]
+                         { stopBothTimers(); });
+}
 
-    if (messageManager == nullptr || messageManager->isThisTheMessageThread())
-    {
-        stopTimer (CONNECT_TIMER);
-        stopTimer (PING_TIMER);
-        return;
-    }
-
-    // An expiry may be under way on the message thread. Held between two of
-    // its messages, the message thread runs none, and none starts afterwards.
-    const juce::MessageManagerLock messageThreadHeld;
+void Midi::stopBothTimers()
+{
     stopTimer (CONNECT_TIMER);
     stopTimer (PING_TIMER);
 }
@@ -148,8 +145,7 @@ void Midi::report (int code)
 void Midi::disconnect()
 {
     const juce::ScopedLock sl (stateLock);
-    stopTimer (CONNECT_TIMER);
-    stopTimer (PING_TIMER);
+    stopBothTimers();
 
     const bool wasDisconnected = connectionState == STATE_DISCONNECTED;
 

@@ -112,7 +112,9 @@ private:
     void timerCallback (int timerId) override;
 
     void startProcessing();
+    // Safe from any thread.
     void stopTimers();
+    void stopBothTimers();
     void endProcessingThread();
     static void deleteOnceEnded (std::shared_ptr<ProcessingThread> thread);
     int connectSequence();
