@@ -258,9 +258,10 @@ void PanelScenario::settle()
             ++markersInjected;
             const std::vector<uint8_t> marker { sysExStart, otherMaker, 0x7F, (uint8_t) (markersInjected & 0x7F), (uint8_t) ((markersInjected >> 7) & 0x7F), sysExEnd };
             const auto dump = juce::String::toHexString (marker.data(), (int) marker.size()).toUpperCase();
+            const auto logEnd = LogFile::end();
             instrument().injectBytes (marker);
-            EXPECT_TRUE (waitFor ([&dump]
-                                  { return LogFile::text().contains (dump); }));
+            EXPECT_TRUE (waitFor ([&dump, logEnd]
+                                  { return LogFile::textSince (logEnd).contains (dump); }));
         }
 
         runQueuedMessages();

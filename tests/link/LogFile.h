@@ -16,6 +16,24 @@ inline juce::String text()
     return file().loadFileAsString();
 }
 
+// The offset at which the next line will be written.
+inline juce::int64 end()
+{
+    return file().getSize();
+}
+
+// What was written from the offset on: a poll of the log then reads only
+// what is new, however long the process has been writing.
+inline juce::String textSince (juce::int64 offset)
+{
+    juce::FileInputStream in (file());
+
+    if (! in.openedOk() || ! in.setPosition (offset))
+        return {};
+
+    return in.readEntireStreamAsString();
+}
+
 // Each logged line, without its level prefix.
 inline juce::StringArray entries()
 {
