@@ -114,16 +114,19 @@ protected:
     // Whether the entry was logged since the last mark.
     bool logged (const juce::String& entry)
     {
-        return LogFile::find (LogFile::entries(), entry, logMark) >= 0;
+        logSinceMark.addArray (LogFile::takeEntries (logMark));
+        return logSinceMark.contains (entry);
     }
 
     void markLog()
     {
-        logMark = LogFile::entries().size();
+        logMark = LogFile::end();
+        logSinceMark.clear();
     }
 
     juce::File folder;
-    int logMark = 0;
+    juce::int64 logMark = 0;
+    juce::StringArray logSinceMark;
 };
 
 //==============================================================================

@@ -334,14 +334,7 @@ Wire PanelScenario::takeWire()
 
 juce::StringArray PanelScenario::takeLog()
 {
-    const auto entries = LogFile::entries();
-    juce::StringArray fresh;
-
-    for (int i = logEntriesRead; i < entries.size(); ++i)
-        fresh.add (entries[i]);
-
-    logEntriesRead = entries.size();
-    return fresh;
+    return LogFile::takeEntries (logMark);
 }
 
 juce::String PanelScenario::boxText()

@@ -74,7 +74,7 @@ protected:
 private:
     void runQueuedMessages();
 
-    int logEntriesRead = 0;
+    juce::int64 logMark = 0;
 };
 
 std::string describe (const juce::MidiMessage& message);
