@@ -359,7 +359,7 @@ TEST (PanelConnectionWithoutPorts, TheSearchingTextStaysUntilCancel)
                                               { return access.messageBox != nullptr && ! access.connectButton.getToggleState(); }));
         PanelHarness::pump (100);
         ASSERT_NE (access.messageBox, nullptr);
-        EXPECT_EQ (access.messageBox->getDescription().fromFirstOccurrenceOf (". ", false, false), searchingText);
+        EXPECT_EQ (messageBoxText (*access.messageBox), searchingText);
 
         EXPECT_TRUE (LogFile::containsInOrder (LogFile::takeEntries (logMark), { c.warning, "onConnect(" + juce::String (c.code) + ")" }));
 

@@ -64,12 +64,6 @@ std::string nameOf (const ST_MICROPERFORMANCE& r)
     return std::string (r.name, strnlen (r.name, sizeof (r.name)));
 }
 
-juce::String messageBoxText (CustomAlertWindow& box)
-{
-    // The box describes itself as its title, ". " and its text; the title is empty.
-    return box.getDescription().fromFirstOccurrenceOf (". ", false, false);
-}
-
 class PanelFiles : public ConnectedPanel
 {
 protected:

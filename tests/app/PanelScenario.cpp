@@ -339,9 +339,8 @@ juce::StringArray PanelScenario::takeLog()
 
 juce::String PanelScenario::boxText()
 {
-    // The box has no title: its description is ". " and its text.
     const auto& box = panel().messageBox;
-    return box != nullptr ? box->getDescription().fromFirstOccurrenceOf (". ", false, false) : juce::String();
+    return box != nullptr ? messageBoxText (*box) : juce::String();
 }
 
 juce::String PanelScenario::settingsValue (const juce::String& key) const

@@ -50,6 +50,12 @@ PanelAccess::PanelAccess (MainComponent& p)
 {
 }
 
+juce::String messageBoxText (const juce::AlertWindow& box)
+{
+    // The box describes itself as its title, ". " and its text; the title is empty.
+    return box.getDescription().fromFirstOccurrenceOf (". ", false, false);
+}
+
 namespace
 {
 // Each test process has a home folder of its own; each harness a folder in it.

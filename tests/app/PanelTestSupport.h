@@ -56,6 +56,9 @@ struct PanelAccess
     juce::File& lastDirectory;
 };
 
+// The text of the panel's message box.
+juce::String messageBoxText (const juce::AlertWindow& box);
+
 // A panel on virtual MIDI ports, with settings folders of its own and a main
 // display that the test describes. The window scale goes back to 100 % when
 // the harness goes.
