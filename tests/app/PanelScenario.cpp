@@ -56,16 +56,6 @@ juce::MidiMessage fromBytes (const std::vector<uint8_t>& bytes)
     return juce::MidiMessage (bytes.data(), (int) bytes.size());
 }
 
-// The head fields, then the bytes that follow them, sized once: growing a
-// vector that began as a short list makes GCC 12 at -O3 see a copy past the
-// list's end.
-std::vector<uint8_t> payloadOf (std::initializer_list<uint8_t> head, const std::vector<uint8_t>& tail)
-{
-    std::vector<uint8_t> payload (head.size() + tail.size());
-    std::copy (tail.begin(), tail.end(), std::copy (head.begin(), head.end(), payload.begin()));
-    return payload;
-}
-
 juce::MidiMessage controller (int channel, int number, int value)
 {
     return juce::MidiMessage::controllerEvent (channel + 1, number, value);
