@@ -4,8 +4,22 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
+
+// The median and the 99th percentile of the samples, in microseconds, as
+// counters of the run; none when there are no samples.
+inline void reportSpread (benchmark::State& state, std::vector<double> samples)
+{
+    if (samples.empty())
+        return;
+
+    std::sort (samples.begin(), samples.end());
+    state.counters["median_us"] = samples[samples.size() / 2];
+    state.counters["p99_us"] = samples[std::min (samples.size() - 1, samples.size() * 99 / 100)];
+}
 
 // Runs the benchmarks of a program with JUCE started and HOME in a folder of
 // the run's own, so that the link's log and any settings never touch the user's

@@ -177,11 +177,7 @@ void editLatency (benchmark::State& state)
     }
 
     setup.ports->setSendObserver ({});
-    std::sort (samples.begin(), samples.end());
-    if (samples.empty())
-        return;
-    state.counters["median_us"] = samples[samples.size() / 2];
-    state.counters["p99_us"] = samples[std::min (samples.size() - 1, samples.size() * 99 / 100)];
+    reportSpread (state, std::move (samples));
 }
 
 // The dump of one received SysEx of the given size, whole, into a process-wide

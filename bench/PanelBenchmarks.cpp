@@ -63,11 +63,6 @@ bool showsWhole (PanelAccess& panel, const Part& part)
     return record.chorusSend == part.chorusSend && record.reverbSend == part.reverbSend;
 }
 
-void runQuietly()
-{
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (quietMs);
-}
-
 // From the part-data request leaving the editor to every control showing the
 // part, the log written at every level as the program writes it.
 void wholePartLoaded (benchmark::State& state)
@@ -89,7 +84,7 @@ void wholePartLoaded (benchmark::State& state)
         return;
     }
 
-    runQuietly();
+    PanelHarness::pump (quietMs);
 
     const auto requestBytes = (double) SimulatedInstrument::frame (MidiVelmor::CMD_GET_PART_MICROP_DATA, { 0 }).size();
     double dumpBytes = 0.0;
@@ -124,7 +119,7 @@ void wholePartLoaded (benchmark::State& state)
         }
 
         // What the panel sends back once shown goes out before the next load.
-        runQuietly();
+        PanelHarness::pump (quietMs);
         next = 1 - next;
     }
 

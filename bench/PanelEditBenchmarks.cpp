@@ -28,16 +28,6 @@ double microseconds (Clock::duration d)
     return std::chrono::duration<double, std::micro> (d).count();
 }
 
-void reportSpread (benchmark::State& state, std::vector<double> samples, const std::string& prefix)
-{
-    if (samples.empty())
-        return;
-
-    std::sort (samples.begin(), samples.end());
-    state.counters[prefix + "median_us"] = samples[samples.size() / 2];
-    state.counters[prefix + "p99_us"] = samples[std::min (samples.size() - 1, samples.size() * 99 / 100)];
-}
-
 bool isPerKeyTable (const juce::MidiMessage& m)
 {
     return m.isSysEx() && m.getSysExDataSize() > 4 && m.getSysExData()[4] == cmdSetTrackParameter;
@@ -122,7 +112,7 @@ void editToWire (benchmark::State& state)
         }
     }
 
-    reportSpread (state, samples, "");
+    reportSpread (state, std::move (samples));
 }
 
 // One left stroke over all 88 keys at zoom 1, one drag step a key, from the

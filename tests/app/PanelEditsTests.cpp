@@ -18,12 +18,7 @@ constexpr int keyWidthAtZoom1 = 11;
 // The per-key SysEx that the panel sends for keys of the shown table.
 std::string keyValuesText (int part, int keyParam, int first, const std::vector<uint8_t>& values)
 {
-    // Sized once: growing a vector that began as a short list makes GCC 12 at
-    // -O3 see a copy past the list's end.
-    const uint8_t head[] = { (uint8_t) part, 0, (uint8_t) keyParam, 1, (uint8_t) values.size(), (uint8_t) first };
-    std::vector<uint8_t> payload (std::size (head) + values.size());
-    std::copy (values.begin(), values.end(), std::copy (std::begin (head), std::end (head), payload.begin()));
-    return sysExText (cmdSetTrackParameter, payload);
+    return sysExText (cmdSetTrackParameter, payloadOf ({ (uint8_t) part, 0, (uint8_t) keyParam, 1, (uint8_t) values.size(), (uint8_t) first }, values));
 }
 
 std::string partParametersText (const ST_MICROPERFORMANCE& r, int part)

@@ -64,12 +64,6 @@ std::string nameOf (const ST_MICROPERFORMANCE& r)
     return std::string (r.name, strnlen (r.name, sizeof (r.name)));
 }
 
-juce::String messageBoxText (CustomAlertWindow& box)
-{
-    // The box describes itself as its title, ". " and its text; the title is empty.
-    return box.getDescription().fromFirstOccurrenceOf (". ", false, false);
-}
-
 class PanelFiles : public ConnectedPanel
 {
 protected:
@@ -114,16 +108,19 @@ protected:
     // Whether the entry was logged since the last mark.
     bool logged (const juce::String& entry)
     {
-        return LogFile::find (LogFile::entries(), entry, logMark) >= 0;
+        logSinceMark.addArray (LogFile::takeEntries (logMark));
+        return logSinceMark.contains (entry);
     }
 
     void markLog()
     {
-        logMark = LogFile::entries().size();
+        logMark = LogFile::end();
+        logSinceMark.clear();
     }
 
     juce::File folder;
-    int logMark = 0;
+    juce::int64 logMark = 0;
+    juce::StringArray logSinceMark;
 };
 
 //==============================================================================

@@ -56,43 +56,12 @@ juce::MidiMessage fromBytes (const std::vector<uint8_t>& bytes)
     return juce::MidiMessage (bytes.data(), (int) bytes.size());
 }
 
-// The head fields, then the bytes that follow them, sized once: growing a
-// vector that began as a short list makes GCC 12 at -O3 see a copy past the
-// list's end.
-std::vector<uint8_t> payloadOf (std::initializer_list<uint8_t> head, const std::vector<uint8_t>& tail)
-{
-    std::vector<uint8_t> payload (head.size() + tail.size());
-    std::copy (tail.begin(), tail.end(), std::copy (head.begin(), head.end(), payload.begin()));
-    return payload;
-}
-
 juce::MidiMessage controller (int channel, int number, int value)
 {
     return juce::MidiMessage::controllerEvent (channel + 1, number, value);
 }
 
-} // namespace
-
-juce::Point<float> clickablePointOf (juce::Component& button)
-{
-    const auto centre = button.getLocalBounds().getCentre();
-
-    for (int d = 0; d < button.getWidth() / 2; ++d)
-        for (const auto p : { centre.translated (d, 0), centre.translated (-d, 0), centre.translated (0, d), centre.translated (0, -d) })
-            if (button.hitTest (p.x, p.y))
-                return button.getBoundsInParent().getPosition().toFloat() + p.toFloat();
-
-    throw std::logic_error ("the button takes no click");
-}
-
-juce::TextButton& buttonOf (juce::AlertWindow& box)
-{
-    for (auto* child : box.getChildren())
-        if (auto* button = dynamic_cast<juce::TextButton*> (child))
-            return *button;
-
-    throw std::logic_error ("the box has no button");
-}
+// One message as the wire text shows it.
 std::string describe (const juce::MidiMessage& message)
 {
     const auto* d = message.getRawData();
@@ -127,6 +96,29 @@ std::string describe (const juce::MidiMessage& message)
     }
 
     return text.toStdString();
+}
+
+} // namespace
+
+juce::Point<float> clickablePointOf (juce::Component& button)
+{
+    const auto centre = button.getLocalBounds().getCentre();
+
+    for (int d = 0; d < button.getWidth() / 2; ++d)
+        for (const auto p : { centre.translated (d, 0), centre.translated (-d, 0), centre.translated (0, d), centre.translated (0, -d) })
+            if (button.hitTest (p.x, p.y))
+                return button.getBoundsInParent().getPosition().toFloat() + p.toFloat();
+
+    throw std::logic_error ("the button takes no click");
+}
+
+juce::TextButton& buttonOf (juce::AlertWindow& box)
+{
+    for (auto* child : box.getChildren())
+        if (auto* button = dynamic_cast<juce::TextButton*> (child))
+            return *button;
+
+    throw std::logic_error ("the box has no button");
 }
 
 SimulatedInstrument::Part shownPart (const std::string& name, int number, int seed)
@@ -232,8 +224,8 @@ bool PanelScenario::pressEscapeOnBox()
 void PanelScenario::connect()
 {
     clickConnect();
-    EXPECT_TRUE (waitFor ([this]
-                          { return panel().messageBox == nullptr && panel().midi.getConnectionState() == Midi::STATE_CONNECTED; }));
+    EXPECT_TRUE (PanelHarness::pumpUntil ([this]
+                                          { return panel().messageBox == nullptr && panel().midi.getConnectionState() == Midi::STATE_CONNECTED; }));
     settle();
 }
 
@@ -258,9 +250,10 @@ void PanelScenario::settle()
             ++markersInjected;
             const std::vector<uint8_t> marker { sysExStart, otherMaker, 0x7F, (uint8_t) (markersInjected & 0x7F), (uint8_t) ((markersInjected >> 7) & 0x7F), sysExEnd };
             const auto dump = juce::String::toHexString (marker.data(), (int) marker.size()).toUpperCase();
+            const auto logEnd = LogFile::end();
             instrument().injectBytes (marker);
-            EXPECT_TRUE (waitFor ([&dump]
-                                  { return LogFile::text().contains (dump); }));
+            EXPECT_TRUE (PanelHarness::pumpUntil ([&dump, logEnd]
+                                                  { return LogFile::textSince (logEnd).contains (dump); }));
         }
 
         runQueuedMessages();
@@ -280,8 +273,8 @@ void PanelScenario::runQueuedMessages()
         auto reached = std::make_shared<bool> (false);
         juce::MessageManager::callAsync ([reached]
                                          { *reached = true; });
-        EXPECT_TRUE (waitFor ([reached]
-                              { return *reached; }));
+        EXPECT_TRUE (PanelHarness::pumpUntil ([reached]
+                                              { return *reached; }));
     }
 }
 
@@ -333,21 +326,13 @@ Wire PanelScenario::takeWire()
 
 juce::StringArray PanelScenario::takeLog()
 {
-    const auto entries = LogFile::entries();
-    juce::StringArray fresh;
-
-    for (int i = logEntriesRead; i < entries.size(); ++i)
-        fresh.add (entries[i]);
-
-    logEntriesRead = entries.size();
-    return fresh;
+    return LogFile::takeEntries (logMark);
 }
 
 juce::String PanelScenario::boxText()
 {
-    // The box has no title: its description is ". " and its text.
     const auto& box = panel().messageBox;
-    return box != nullptr ? box->getDescription().fromFirstOccurrenceOf (". ", false, false) : juce::String();
+    return box != nullptr ? messageBoxText (*box) : juce::String();
 }
 
 juce::String PanelScenario::settingsValue (const juce::String& key) const
@@ -365,11 +350,6 @@ std::vector<int> PanelScenario::keyValues()
     std::vector<unsigned char> bytes (KeyView::keyCount);
     panel().keyView.getKeyValues (0, bytes.data(), KeyView::keyCount);
     return { bytes.begin(), bytes.end() };
-}
-
-bool PanelScenario::waitFor (std::function<bool()> condition, int timeoutMs)
-{
-    return PanelHarness::pumpUntil (std::move (condition), timeoutMs);
 }
 
 bool PanelScenario::waitWithoutDispatch (std::function<bool()> condition, int timeoutMs)

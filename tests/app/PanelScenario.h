@@ -65,7 +65,6 @@ protected:
     juce::String settingsValue (const juce::String& key) const;
     std::vector<int> keyValues();
 
-    static bool waitFor (std::function<bool()> condition, int timeoutMs = 3000);
     // Runs no message loop meanwhile: what the link posts stays queued.
     static bool waitWithoutDispatch (std::function<bool()> condition, int timeoutMs = 3000);
 
@@ -74,10 +73,8 @@ protected:
 private:
     void runQueuedMessages();
 
-    int logEntriesRead = 0;
+    juce::int64 logMark = 0;
 };
-
-std::string describe (const juce::MidiMessage& message);
 
 // Where a click on the button lands on its image, in its parent's coordinates.
 juce::Point<float> clickablePointOf (juce::Component& button);

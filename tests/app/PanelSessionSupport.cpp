@@ -186,7 +186,6 @@ void ConnectedPanel::SetUp()
     PanelHarness::pump (50);
 
     auto& midi = c().midi;
-    midi.messageListener = nullptr;
     ASSERT_TRUE (harness.connectLink());
 
     c().currentPart = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 
 PanelAccess::PanelAccess (MainComponent& p)
@@ -48,6 +49,19 @@ PanelAccess::PanelAccess (MainComponent& p)
       shiftDown (p.shiftDown),
       lastDirectory (p.lastDirectory)
 {
+}
+
+std::vector<uint8_t> payloadOf (std::initializer_list<uint8_t> head, const std::vector<uint8_t>& tail)
+{
+    std::vector<uint8_t> payload (head.size() + tail.size());
+    std::copy (tail.begin(), tail.end(), std::copy (head.begin(), head.end(), payload.begin()));
+    return payload;
+}
+
+juce::String messageBoxText (const juce::AlertWindow& box)
+{
+    // The box describes itself as its title, ". " and its text; the title is empty.
+    return box.getDescription().fromFirstOccurrenceOf (". ", false, false);
 }
 
 namespace

@@ -4,8 +4,11 @@
 #include "tests/support/SimulatedInstrument.h"
 #include "tests/support/VirtualMidiPorts.h"
 
+#include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <vector>
 
 // The panel's members as tests see them.
 struct PanelAccess
@@ -55,6 +58,14 @@ struct PanelAccess
     bool& shiftDown;
     juce::File& lastDirectory;
 };
+
+// The head fields, then the bytes that follow them, in one vector sized once:
+// growing a vector that began as a short list makes GCC 12 at -O3 see a copy
+// past the list's end.
+std::vector<uint8_t> payloadOf (std::initializer_list<uint8_t> head, const std::vector<uint8_t>& tail);
+
+// The text of the panel's message box.
+juce::String messageBoxText (const juce::AlertWindow& box);
 
 // A panel on virtual MIDI ports, with settings folders of its own and a main
 // display that the test describes. The window scale goes back to 100 % when

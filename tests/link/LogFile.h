@@ -16,11 +16,29 @@ inline juce::String text()
     return file().loadFileAsString();
 }
 
-// Each logged line, without its level prefix.
-inline juce::StringArray entries()
+// The offset at which the next line will be written.
+inline juce::int64 end()
+{
+    return file().getSize();
+}
+
+// What was written from the offset on: a poll of the log then reads only
+// what is new, however long the process has been writing.
+inline juce::String textSince (juce::int64 offset)
+{
+    juce::FileInputStream in (file());
+
+    if (! in.openedOk() || ! in.setPosition (offset))
+        return {};
+
+    return in.readEntireStreamAsString();
+}
+
+// Each line of the text, without its level prefix.
+inline juce::StringArray entriesOf (const juce::String& logText)
 {
     juce::StringArray lines;
-    lines.addTokens (text(), "\r\n", {});
+    lines.addTokens (logText, "\r\n", {});
     lines.removeEmptyStrings();
 
     for (auto& line : lines)
@@ -28,6 +46,34 @@ inline juce::StringArray entries()
             line = line.fromFirstOccurrenceOf ("] - ", false, false);
 
     return lines;
+}
+
+// Each logged line, without its level prefix.
+inline juce::StringArray entries()
+{
+    return entriesOf (text());
+}
+
+// The entries written since the mark, an offset such as end() gives; the mark
+// moves past the last whole line, so a line still being written is taken whole
+// next time.
+inline juce::StringArray takeEntries (juce::int64& mark)
+{
+    juce::FileInputStream in (file());
+    juce::MemoryBlock written;
+
+    if (! in.openedOk() || ! in.setPosition (mark))
+        return {};
+
+    in.readIntoMemoryBlock (written);
+    const auto* bytes = static_cast<const char*> (written.getData());
+    auto whole = written.getSize();
+
+    while (whole > 0 && bytes[whole - 1] != '\n')
+        --whole;
+
+    mark += (juce::int64) whole;
+    return entriesOf (juce::String::fromUTF8 (bytes, (int) whole));
 }
 
 // Index of the first entry at or after from that equals text; -1 when none.
