@@ -2,6 +2,7 @@
 #include "app/MainComponent.h"
 
 #include "BinaryData.h"
+#include "app/DesktopWorkArea.h"
 #include "app/PanelTables.h"
 
 // The panel's tables and the record describe the same parameters and keys.
@@ -59,10 +60,12 @@ juce::File defaultSystemSettingsFolder()
 
 std::function<WindowScale::MainDisplay()> desktopMainDisplay()
 {
-    return [reading = WindowScale::MainDisplay()]() mutable
+    // The whole display is kept for the next reading, which needs its exact
+    // pixels; the limit reads only the part that the desktop's panels leave.
+    return [wholeDisplay = WindowScale::MainDisplay()]() mutable
     {
-        reading = WindowScale::readMainDisplay (reading);
-        return reading;
+        wholeDisplay = WindowScale::readMainDisplay (wholeDisplay);
+        return DesktopWorkArea::applyTo (wholeDisplay);
     };
 }
 

@@ -49,7 +49,7 @@ class MainComponent : public juce::Component,
 public:
     // What the panel runs against. The application passes nothing and gets the
     // system's MIDI ports, the settings folders of the user and of the system,
-    // and the desktop's main display; tests pass stand-ins.
+    // and the desktop's main display within its work area; tests pass stand-ins.
     struct Environment
     {
         std::unique_ptr<MidiPorts> midiPorts;

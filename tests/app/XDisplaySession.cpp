@@ -1,5 +1,6 @@
 #include "XDisplaySession.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <initializer_list>
@@ -38,4 +39,44 @@ bool XDisplaySession::askToClose (unsigned long windowId)
     const auto sent = XSendEvent (display, (Window) windowId, False, NoEventMask, &event) != 0;
     XSync (display, False);
     return sent;
+}
+
+bool XDisplaySession::setRootCardinals (const char* name, const std::vector<long>& values)
+{
+    if (display == nullptr)
+        return false;
+
+    XChangeProperty (display,
+                     DefaultRootWindow (display),
+                     XInternAtom (display, name, False),
+                     XA_CARDINAL,
+                     32,
+                     PropModeReplace,
+                     reinterpret_cast<const unsigned char*> (values.data()),
+                     (int) values.size());
+    XSync (display, False);
+    return true;
+}
+
+void XDisplaySession::removeRootProperty (const char* name)
+{
+    if (display == nullptr)
+        return;
+
+    const auto atom = XInternAtom (display, name, True);
+
+    if (atom != None)
+        XDeleteProperty (display, DefaultRootWindow (display), atom);
+
+    XSync (display, False);
+}
+
+XDisplaySession::Size XDisplaySession::getSize (unsigned long windowId)
+{
+    XWindowAttributes attributes {};
+
+    if (display == nullptr || XGetWindowAttributes (display, (Window) windowId, &attributes) == 0)
+        return {};
+
+    return { attributes.width, attributes.height };
 }
