@@ -20,7 +20,6 @@ namespace
     constexpr unsigned char pianoBank = 0;
     constexpr unsigned char noIcon = 0xFF;
     constexpr unsigned char sevenBitMax = 0x7F;
-    constexpr unsigned char lastTemplateId = 11;
     constexpr std::uint32_t centre = 64;
     constexpr std::uint32_t block7Bias = 4;
     constexpr signed char lastRaisedNumber = 31;
@@ -151,7 +150,8 @@ namespace
     // Whether every value the instrument receives from the file goes on the wire
     // as it stands. The name goes as nibbles and on flags as 0 or 64, so any byte
     // of theirs is fine; bank, number and the first two info bytes are not the
-    // file's.
+    // file's. A piano model the panel has no entry for is kept, as it is when the
+    // instrument reports one, so that every saved file opens again.
     bool canBeSent (const Record& record)
     {
         return areSevenBit (record.params)
@@ -165,7 +165,7 @@ namespace
                && isSevenBit (record.infoBytes[3])
                && isSevenBit (record.infoByte)
                && (record.iconId == noIcon || isSevenBit (record.iconId))
-               && record.templateId <= lastTemplateId
+               && isSevenBit (record.templateId)
                && MidiVelmor::hasSevenBitNrpnBlockValues (record);
     }
 

@@ -39,7 +39,7 @@ struct Decoded
 // Reads at most fileSize bytes of data; bytes missing from a short read count
 // as zero. The record keeps current's bank, number, infoBytes[0] and
 // infoBytes[1]. A record that could not go to the instrument as it stands (a
-// 7-bit value above 127, an unknown piano model) is refused as not valid.
+// 7-bit value above 127) is refused as not valid.
 Decoded decode (const void* data, size_t size, const ST_MICROPERFORMANCE& current);
 
 // The fileSize bytes that store record. The record's number and infoBytes[1]

@@ -251,12 +251,18 @@ TEST (MicroPerformanceFile, EveryValueSentAsSevenBitsIsCheckedOnLoad)
         { "icon 127", [] (Record& r)
           { r.iconId = 127; },
           Refusal::none },
-        { "template 12", [] (Record& r)
-          { r.templateId = 12; },
-          Refusal::notValid },
         { "template 11", [] (Record& r)
           { r.templateId = 11; },
           Refusal::none },
+        { "template 12, which the panel has no entry for", [] (Record& r)
+          { r.templateId = 12; },
+          Refusal::none },
+        { "template 127", [] (Record& r)
+          { r.templateId = 127; },
+          Refusal::none },
+        { "template 128", [] (Record& r)
+          { r.templateId = 128; },
+          Refusal::notValid },
         { "name bytes and on flags are not 7-bit values", [] (Record& r)
           { r.name[0] = (char) 0xFF; r.nrpnBlock1.on = 200; },
           Refusal::none },
