@@ -273,6 +273,25 @@ bool hasFileSizeAndExtension (juce::int64 size, const juce::String& fileName)
     return size == fileSize && hasSndExtension (fileName);
 }
 
+std::optional<juce::MemoryBlock> readFileBytes (juce::InputStream& stream)
+{
+    juce::MemoryBlock bytes ((size_t) fileSize);
+    auto* destination = static_cast<char*> (bytes.getData());
+
+    // A stream may give fewer bytes than asked for before its end.
+    for (int done = 0; done < fileSize;)
+    {
+        const auto read = stream.read (destination + done, fileSize - done);
+
+        if (read <= 0)
+            return std::nullopt;
+
+        done += read;
+    }
+
+    return bytes;
+}
+
 Decoded decode (const void* data, size_t size, const ST_MICROPERFORMANCE& current)
 {
     std::array<unsigned char, fileSize> bytes {};

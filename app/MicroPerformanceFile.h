@@ -4,10 +4,12 @@
 
 #include <juce_core/juce_core.h>
 
+#include <optional>
+
 // The ".snd" microperformance file: a 32-bit little-endian version, then the
 // record in its own layout with some values stored offset. Pure functions, no
-// widgets and no file access, so that the panel, the tests and the fuzzer share
-// one codec.
+// widgets and no file access but through a stream the caller opens, so that the
+// panel, the tests and the fuzzer share one codec.
 namespace MicroPerformanceFile
 {
 constexpr int fileSize = 1364;
@@ -28,6 +30,11 @@ juce::String getRefusalText (Refusal refusal);
 // The check made before a file is read: exactly fileSize bytes and a ".snd"
 // extension in any case. fileName is the name without its folder.
 bool hasFileSizeAndExtension (juce::int64 size, const juce::String& fileName);
+
+// The first fileSize bytes of stream, or nothing when it ends before them: a
+// file cut short after its size was taken is not loaded. Never reads further,
+// so a file that grew meanwhile gives the bytes it began with.
+std::optional<juce::MemoryBlock> readFileBytes (juce::InputStream& stream);
 
 struct Decoded
 {
