@@ -1,6 +1,7 @@
 #include "app/MicroPerformanceFile.h"
 
 #include "link/MidiVelmor.h"
+#include "link/VelmorWire.h"
 
 #include <algorithm>
 #include <array>
@@ -217,16 +218,16 @@ namespace
         return 0;
     }
 
-    // The text of a name field up to its first zero byte. Bytes that are not part
-    // of well-formed UTF-8 are dropped, and with them a stray 0xA5, which a
-    // lenient reader takes for a "%"; so are control characters.
-    juce::String readName (const Record& record)
+    // The stored name with only what a file name may take from it: bytes that
+    // are not part of well-formed UTF-8 are dropped, and with them a stray 0xA5,
+    // which a lenient reader takes for a "%"; so are control characters.
+    juce::String readFileNameText (const Record& record)
     {
         const auto* field = reinterpret_cast<const unsigned char*> (record.name);
         const auto length = (int) (std::find (field, field + Record::nameSize, 0) - field);
 
-        char text[Record::nameSize];
-        int textLength = 0;
+        char kept[Record::nameSize];
+        int keptLength = 0;
 
         for (int i = 0; i < length;)
         {
@@ -235,14 +236,14 @@ namespace
 
             if (sequence > 0 && ! isControl)
             {
-                std::copy (field + i, field + i + sequence, text + textLength);
-                textLength += sequence;
+                std::copy (field + i, field + i + sequence, kept + keptLength);
+                keptLength += sequence;
             }
 
             i += std::max (sequence, 1);
         }
 
-        return juce::String::fromUTF8 (text, textLength);
+        return VelmorWire::decodeName (kept, (size_t) keptLength);
     }
 
     bool hasSndExtension (const juce::String& fileName)
@@ -340,7 +341,7 @@ juce::MemoryBlock encode (const ST_MICROPERFORMANCE& record)
 
 juce::String getProposedFileName (const ST_MICROPERFORMANCE& record)
 {
-    auto name = juce::File::createLegalFileName (readName (record).removeCharacters ("%"));
+    auto name = juce::File::createLegalFileName (readFileNameText (record).removeCharacters ("%"));
 
     // A leading dot would hide the file, and two alone name the parent folder.
     while (name.isNotEmpty() && (name[0] == '.' || juce::CharacterFunctions::isWhitespace (name[0])))
