@@ -1,6 +1,7 @@
 #include "app/MicroPerformanceFile.h"
 
 #include "link/MidiVelmor.h"
+#include "link/VelmorWire.h"
 
 #include <algorithm>
 #include <array>
@@ -20,7 +21,6 @@ namespace
     constexpr unsigned char pianoBank = 0;
     constexpr unsigned char noIcon = 0xFF;
     constexpr unsigned char sevenBitMax = 0x7F;
-    constexpr unsigned char lastTemplateId = 11;
     constexpr std::uint32_t centre = 64;
     constexpr std::uint32_t block7Bias = 4;
     constexpr signed char lastRaisedNumber = 31;
@@ -151,7 +151,8 @@ namespace
     // Whether every value the instrument receives from the file goes on the wire
     // as it stands. The name goes as nibbles and on flags as 0 or 64, so any byte
     // of theirs is fine; bank, number and the first two info bytes are not the
-    // file's.
+    // file's. A piano model the panel has no entry for is kept, as it is when the
+    // instrument reports one, so that every saved file opens again.
     bool canBeSent (const Record& record)
     {
         return areSevenBit (record.params)
@@ -165,7 +166,7 @@ namespace
                && isSevenBit (record.infoBytes[3])
                && isSevenBit (record.infoByte)
                && (record.iconId == noIcon || isSevenBit (record.iconId))
-               && record.templateId <= lastTemplateId
+               && isSevenBit (record.templateId)
                && MidiVelmor::hasSevenBitNrpnBlockValues (record);
     }
 
@@ -217,16 +218,16 @@ namespace
         return 0;
     }
 
-    // The text of a name field up to its first zero byte. Bytes that are not part
-    // of well-formed UTF-8 are dropped, and with them a stray 0xA5, which a
-    // lenient reader takes for a "%"; so are control characters.
-    juce::String readName (const Record& record)
+    // The stored name with only what a file name may take from it: bytes that
+    // are not part of well-formed UTF-8 are dropped, and with them a stray 0xA5,
+    // which a lenient reader takes for a "%"; so are control characters.
+    juce::String readFileNameText (const Record& record)
     {
         const auto* field = reinterpret_cast<const unsigned char*> (record.name);
         const auto length = (int) (std::find (field, field + Record::nameSize, 0) - field);
 
-        char text[Record::nameSize];
-        int textLength = 0;
+        char kept[Record::nameSize];
+        int keptLength = 0;
 
         for (int i = 0; i < length;)
         {
@@ -235,14 +236,14 @@ namespace
 
             if (sequence > 0 && ! isControl)
             {
-                std::copy (field + i, field + i + sequence, text + textLength);
-                textLength += sequence;
+                std::copy (field + i, field + i + sequence, kept + keptLength);
+                keptLength += sequence;
             }
 
             i += std::max (sequence, 1);
         }
 
-        return juce::String::fromUTF8 (text, textLength);
+        return VelmorWire::decodeName (kept, (size_t) keptLength);
     }
 
     bool hasSndExtension (const juce::String& fileName)
@@ -271,6 +272,25 @@ juce::String getRefusalText (Refusal refusal)
 bool hasFileSizeAndExtension (juce::int64 size, const juce::String& fileName)
 {
     return size == fileSize && hasSndExtension (fileName);
+}
+
+std::optional<juce::MemoryBlock> readFileBytes (juce::InputStream& stream)
+{
+    juce::MemoryBlock bytes ((size_t) fileSize);
+    auto* destination = static_cast<char*> (bytes.getData());
+
+    // A stream may give fewer bytes than asked for before its end.
+    for (int done = 0; done < fileSize;)
+    {
+        const auto read = stream.read (destination + done, fileSize - done);
+
+        if (read <= 0)
+            return std::nullopt;
+
+        done += read;
+    }
+
+    return bytes;
 }
 
 Decoded decode (const void* data, size_t size, const ST_MICROPERFORMANCE& current)
@@ -321,7 +341,7 @@ juce::MemoryBlock encode (const ST_MICROPERFORMANCE& record)
 
 juce::String getProposedFileName (const ST_MICROPERFORMANCE& record)
 {
-    auto name = juce::File::createLegalFileName (readName (record).removeCharacters ("%"));
+    auto name = juce::File::createLegalFileName (readFileNameText (record).removeCharacters ("%"));
 
     // A leading dot would hide the file, and two alone name the parent folder.
     while (name.isNotEmpty() && (name[0] == '.' || juce::CharacterFunctions::isWhitespace (name[0])))

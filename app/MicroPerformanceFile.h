@@ -4,10 +4,12 @@
 
 #include <juce_core/juce_core.h>
 
+#include <optional>
+
 // The ".snd" microperformance file: a 32-bit little-endian version, then the
 // record in its own layout with some values stored offset. Pure functions, no
-// widgets and no file access, so that the panel, the tests and the fuzzer share
-// one codec.
+// widgets and no file access but through a stream the caller opens, so that the
+// panel, the tests and the fuzzer share one codec.
 namespace MicroPerformanceFile
 {
 constexpr int fileSize = 1364;
@@ -29,6 +31,11 @@ juce::String getRefusalText (Refusal refusal);
 // extension in any case. fileName is the name without its folder.
 bool hasFileSizeAndExtension (juce::int64 size, const juce::String& fileName);
 
+// The first fileSize bytes of stream, or nothing when it ends before them: a
+// file cut short after its size was taken is not loaded. Never reads further,
+// so a file that grew meanwhile gives the bytes it began with.
+std::optional<juce::MemoryBlock> readFileBytes (juce::InputStream& stream);
+
 struct Decoded
 {
     Refusal refusal;
@@ -39,7 +46,7 @@ struct Decoded
 // Reads at most fileSize bytes of data; bytes missing from a short read count
 // as zero. The record keeps current's bank, number, infoBytes[0] and
 // infoBytes[1]. A record that could not go to the instrument as it stands (a
-// 7-bit value above 127, an unknown piano model) is refused as not valid.
+// 7-bit value above 127) is refused as not valid.
 Decoded decode (const void* data, size_t size, const ST_MICROPERFORMANCE& current);
 
 // The fileSize bytes that store record. The record's number and infoBytes[1]

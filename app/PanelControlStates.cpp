@@ -3,28 +3,7 @@
 #include "app/MainComponent.h"
 
 #include "app/PanelTables.h"
-
-#include <cstring>
-
-namespace
-{
-// The name field up to its first zero byte; bytes that are no valid UTF-8 are
-// taken one character each rather than trusted.
-juce::String nameOf (const ST_MICROPERFORMANCE& record)
-{
-    const auto size = (int) strnlen (record.name, sizeof (record.name));
-
-    if (juce::CharPointer_UTF8::isValidString (record.name, size))
-        return juce::String::fromUTF8 (record.name, size);
-
-    juce::String name;
-
-    for (int i = 0; i < size; ++i)
-        name += (juce::juce_wchar) (unsigned char) record.name[i];
-
-    return name;
-}
-} // namespace
+#include "link/VelmorWire.h"
 
 void MainComponent::enableAllControls()
 {
@@ -47,7 +26,7 @@ void MainComponent::setAllControls()
     const auto record = midi.getMicroPCopy();
 
     // No list entry carries the bare name, so none is selected.
-    microPCombo.setText (nameOf (record), juce::dontSendNotification);
+    microPCombo.setText (VelmorWire::decodeName (record.name, sizeof (record.name)), juce::dontSendNotification);
     iconCombo.setSelectedId ((signed char) record.iconId);
     templateCombo.setSelectedId ((signed char) record.templateId + 1, juce::dontSendNotification);
 

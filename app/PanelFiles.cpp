@@ -45,7 +45,19 @@ void MainComponent::openFile (const juce::File& file)
 {
     using MicroPerformanceFile::Refusal;
 
-    if (! MicroPerformanceFile::hasFileSizeAndExtension (file.getSize(), file.getFileName()))
+    // The file may change after its size is taken: only a read of a whole
+    // file's bytes is loaded.
+    std::optional<juce::MemoryBlock> bytes;
+
+    if (MicroPerformanceFile::hasFileSizeAndExtension (file.getSize(), file.getFileName()))
+    {
+        juce::FileInputStream stream (file);
+
+        if (stream.openedOk())
+            bytes = MicroPerformanceFile::readFileBytes (stream);
+    }
+
+    if (! bytes.has_value())
     {
         openMessageBox ({}, MicroPerformanceFile::getRefusalText (Refusal::notValid), fileErrorBox);
         return;
@@ -54,20 +66,11 @@ void MainComponent::openFile (const juce::File& file)
     juce::Logger::writeToLog ("Open " + file.getFullPathName());
     lastDirectory = file.getParentDirectory();
 
-    // The file may have changed since its size was read: take no more than a
-    // file holds. What cannot be read counts as zero and fails the version.
-    juce::MemoryBlock bytes ((size_t) MicroPerformanceFile::fileSize, true);
-    int bytesRead = 0;
-    juce::FileInputStream stream (file);
-
-    if (stream.openedOk())
-        bytesRead = juce::jmax (0, stream.read (bytes.getData(), MicroPerformanceFile::fileSize));
-
     auto refusal = Refusal::none;
 
     {
         const juce::ScopedLock sl (midi.getRecordLock());
-        const auto decoded = MicroPerformanceFile::decode (bytes.getData(), (size_t) bytesRead, midi.microP);
+        const auto decoded = MicroPerformanceFile::decode (bytes->getData(), bytes->getSize(), midi.microP);
         refusal = decoded.refusal;
 
         if (refusal == Refusal::none)

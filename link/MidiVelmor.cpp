@@ -113,7 +113,8 @@ juce::String MidiVelmor::getSysExString (const unsigned char* text, int count)
     if (count <= 0)
         return {};
 
-    return stringFromNameBytes (nameBytesFromText (text, count));
+    const auto bytes = nameBytesFromText (text, count);
+    return decodeName (bytes.getData(), bytes.getSize());
 }
 
 juce::MidiMessage MidiVelmor::createPingRequest()

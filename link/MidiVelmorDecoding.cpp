@@ -233,7 +233,7 @@ void MidiVelmor::decodeSysEx (const juce::MidiMessage& message)
                 return;
 
             const auto bytes = nameBytesFromText (d + 9, count);
-            const auto name = stringFromNameBytes (bytes);
+            const auto name = decodeName (bytes.getData(), bytes.getSize());
 
             {
                 const juce::ScopedLock sl (recordLock);

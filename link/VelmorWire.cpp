@@ -1,5 +1,6 @@
 #include "link/VelmorWire.h"
 
+#include <algorithm>
 #include <cstring>
 
 unsigned char VelmorWire::checksumOf (const unsigned char* data, int count)
@@ -37,17 +38,17 @@ juce::MemoryBlock VelmorWire::nameBytesFromText (const unsigned char* text, int 
     return bytes;
 }
 
-juce::String VelmorWire::stringFromNameBytes (const juce::MemoryBlock& bytes)
+juce::String VelmorWire::decodeName (const void* bytes, size_t size)
 {
-    const auto* data = static_cast<const char*> (bytes.getData());
-    const auto size = (int) bytes.getSize();
+    const auto* data = static_cast<const char*> (bytes);
+    const auto length = (int) (std::find (data, data + size, 0) - data);
 
-    if (juce::CharPointer_UTF8::isValidString (data, size))
-        return juce::String::fromUTF8 (data, size);
+    if (juce::CharPointer_UTF8::isValidString (data, length))
+        return juce::String::fromUTF8 (data, length);
 
     juce::String result;
 
-    for (int i = 0; i < size; ++i)
+    for (int i = 0; i < length; ++i)
         result += (juce::juce_wchar) (unsigned char) data[i];
 
     return result;

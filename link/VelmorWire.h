@@ -33,9 +33,10 @@ int sysExDataSize (const juce::MidiMessage& message);
 
 // The characters of a name on the wire: one byte per pair of nibbles, NULs dropped.
 juce::MemoryBlock nameBytesFromText (const unsigned char* text, int count);
-// Names come from the instrument and from files: invalid UTF-8 is taken byte
-// for byte rather than trusted.
-juce::String stringFromNameBytes (const juce::MemoryBlock& bytes);
+// The text of a stored name: its bytes up to the first zero, at most size of
+// them. Names come from the instrument and from files: invalid UTF-8 is taken
+// byte for byte rather than trusted.
+juce::String decodeName (const void* bytes, size_t size);
 // Writes at most 19 bytes of text and a NUL padding into the name field,
 // never cutting a UTF-8 character in two.
 void storeName (ST_MICROPERFORMANCE& record, const char* text, int size);

@@ -42,6 +42,25 @@ bool sameRecord (const Record& a, const Record& b)
     return std::memcmp (&a, &b, sizeof (Record)) == 0;
 }
 
+// Gives at most chunk bytes a read, as a stream may before its end.
+class TricklingStream : public juce::MemoryInputStream
+{
+public:
+    TricklingStream (const Bytes& bytes, int chunkSize)
+        : juce::MemoryInputStream (bytes.data(), bytes.size(), false),
+          chunk (chunkSize)
+    {
+    }
+
+    int read (void* destination, int count) override
+    {
+        return juce::MemoryInputStream::read (destination, juce::jmin (count, chunk));
+    }
+
+private:
+    int chunk;
+};
+
 Record withName (const char* text, size_t length)
 {
     auto record = initialMicroPerformance();
@@ -251,12 +270,18 @@ TEST (MicroPerformanceFile, EveryValueSentAsSevenBitsIsCheckedOnLoad)
         { "icon 127", [] (Record& r)
           { r.iconId = 127; },
           Refusal::none },
-        { "template 12", [] (Record& r)
-          { r.templateId = 12; },
-          Refusal::notValid },
         { "template 11", [] (Record& r)
           { r.templateId = 11; },
           Refusal::none },
+        { "template 12, which the panel has no entry for", [] (Record& r)
+          { r.templateId = 12; },
+          Refusal::none },
+        { "template 127", [] (Record& r)
+          { r.templateId = 127; },
+          Refusal::none },
+        { "template 128", [] (Record& r)
+          { r.templateId = 128; },
+          Refusal::notValid },
         { "name bytes and on flags are not 7-bit values", [] (Record& r)
           { r.name[0] = (char) 0xFF; r.nrpnBlock1.on = 200; },
           Refusal::none },
@@ -354,6 +379,42 @@ TEST (MicroPerformanceFile, DecodeChecksVersionThenBankAndReadsAtMostTheFileSize
         auto bytes = bytesOf (encode (initialMicroPerformance()));
         c.patch (bytes);
         EXPECT_EQ (decode (bytes.data(), bytes.size(), initialMicroPerformance()).refusal, c.refusal) << c.behaviour;
+    }
+}
+
+TEST (MicroPerformanceFile, OnlyAReadOfAWholeFilesBytesGivesThem)
+{
+    const auto file = bytesOf (encode (initialMicroPerformance()));
+
+    const struct
+    {
+        const char* behaviour;
+        size_t available;
+        int chunk;
+        bool whole;
+    } cases[] = {
+        { "an empty stream", 0, 1364, false },
+        { "a file cut short after its size was taken", 1363, 1364, false },
+        { "exactly a file", 1364, 1364, true },
+        { "a file that grew: what lies beyond is not read", 1365, 1364, true },
+        { "a file given in pieces", 1364, 100, true },
+        { "a file given in pieces and cut short", 1363, 100, false },
+    };
+
+    for (const auto& c : cases)
+    {
+        auto content = file;
+        content.resize (c.available, 0xAB);
+        TricklingStream stream (content, c.chunk);
+
+        const auto read = readFileBytes (stream);
+
+        ASSERT_EQ (read.has_value(), c.whole) << c.behaviour;
+        if (read.has_value())
+        {
+            EXPECT_EQ (bytesOf (*read), file) << c.behaviour;
+            EXPECT_EQ (stream.getPosition(), 1364) << c.behaviour;
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #include "app/KeyConstants.h"
 #include "app/MicroPerformanceFile.h"
+#include "tests/app/PanelScenario.h"
 #include "tests/app/PanelSessionSupport.h"
 #include "tests/link/LogFile.h"
 
@@ -220,6 +221,31 @@ TEST_F (PanelFiles, AFileOpenedWithNoPartEditedFillsThePanelAndSendsNothing)
     EXPECT_EQ (settleAndTakeWire(), Wire());
 }
 
+TEST_F (PanelFiles, ASoundWithAModelThePanelDoesNotListIsSavedAndOpensToTheSameRecord)
+{
+    constexpr int unlistedModel = 12;
+    harness.instrument().inject (FromInstrument::partParameters (38, unlistedModel));
+    ASSERT_TRUE (PanelHarness::pumpUntil ([this]
+                                          { return c().midi.getMicroPCopy().templateId == unlistedModel; }));
+    const auto file = folder.getChildFile ("Unlisted.snd");
+
+    panel().saveFile (file);
+
+    EXPECT_EQ (takeMessageBox(), "");
+    const auto saved = c().midi.getMicroPCopy();
+    changeRecord ([] (ST_MICROPERFORMANCE& r)
+                  { r = initialMicroPerformance(); });
+    ASSERT_NE (c().templateCombo.getSelectedId(), 0) << "a model is shown before";
+
+    panel().openFile (file);
+
+    EXPECT_EQ (takeMessageBox(), "");
+    EXPECT_TRUE (sameRecord (c().midi.getMicroPCopy(), saved));
+    EXPECT_EQ (c().templateCombo.getSelectedId(), 0) << "the model box shows none";
+    expectInstrumentHoldsTheRecord();
+    settleAndTakeWire();
+}
+
 TEST_F (PanelFiles, ARefusedFileLeavesTheRecordThePanelAndTheInstrumentAsTheyWere)
 {
     struct Case
@@ -254,7 +280,7 @@ TEST_F (PanelFiles, ARefusedFileLeavesTheRecordThePanelAndTheInstrumentAsTheyWer
         // Stored less 64: 0x40 is a value of 128.
         { "a part parameter of 128", "a.snd", setByte (recordByte (offsetof (ST_MICROPERFORMANCE, params) + 4), 0x40), notValidText, true },
         { "a per-key value of 128", "a.snd", setByte (recordByte (offsetof (ST_MICROPERFORMANCE, tracks) + 100), 0x40), notValidText, true },
-        { "model 12", "a.snd", setByte (recordByte (offsetof (ST_MICROPERFORMANCE, templateId)), 12), notValidText, true },
+        { "model 128", "a.snd", setByte (recordByte (offsetof (ST_MICROPERFORMANCE, templateId)), 128), notValidText, true },
         { "a pedal at 128", "a.snd", setByte (recordByte (offsetof (ST_MICROPERFORMANCE, pedals)), 128), notValidText, true },
     };
 
