@@ -45,19 +45,7 @@ void MainComponent::openFile (const juce::File& file)
 {
     using MicroPerformanceFile::Refusal;
 
-    // The file may change after its size is taken: only a read of a whole
-    // file's bytes is loaded.
-    std::optional<juce::MemoryBlock> bytes;
-
-    if (MicroPerformanceFile::hasFileSizeAndExtension (file.getSize(), file.getFileName()))
-    {
-        juce::FileInputStream stream (file);
-
-        if (stream.openedOk())
-            bytes = MicroPerformanceFile::readFileBytes (stream);
-    }
-
-    if (! bytes.has_value())
+    if (! MicroPerformanceFile::hasFileSizeAndExtension (file.getSize(), file.getFileName()))
     {
         openMessageBox ({}, MicroPerformanceFile::getRefusalText (Refusal::notValid), fileErrorBox);
         return;
@@ -65,6 +53,18 @@ void MainComponent::openFile (const juce::File& file)
 
     juce::Logger::writeToLog ("Open " + file.getFullPathName());
     lastDirectory = file.getParentDirectory();
+
+    // A file that cannot be opened counts as zeros, which the version check
+    // refuses. One cut short after its size was taken is not loaded.
+    juce::FileInputStream stream (file);
+    const auto bytes = stream.openedOk() ? MicroPerformanceFile::readFileBytes (stream)
+                                         : std::make_optional<juce::MemoryBlock> ((size_t) MicroPerformanceFile::fileSize, true);
+
+    if (! bytes.has_value())
+    {
+        openMessageBox ({}, MicroPerformanceFile::getRefusalText (Refusal::notValid), fileErrorBox);
+        return;
+    }
 
     auto refusal = Refusal::none;
 
