@@ -56,8 +56,7 @@ void MainComponent::saveFile()
     // connection, before a file is chosen. The file gets the sound shown now.
     const auto record = midi.getMicroPCopy();
     const auto part = currentPart;
-    const auto name = MicroPerformanceFile::getProposedFileName (record);
-    const auto proposed = name.isEmpty() ? lastDirectory : lastDirectory.getChildFile (name);
+    const auto proposed = MicroPerformanceFile::getProposedFile (lastDirectory, record);
     const auto chosen = chooseFileToSave ? chooseFileToSave (proposed) : askWithSaveDialog (proposed);
 
     if (chosen != juce::File())
