@@ -49,13 +49,18 @@ class MainComponent : public juce::Component,
 public:
     // What the panel runs against. The application passes nothing and gets the
     // system's MIDI ports, the settings folders of the user and of the system,
-    // and the desktop's main display within its work area; tests pass stand-ins.
+    // the desktop's main display within its work area and the system's save
+    // dialog; tests pass stand-ins.
     struct Environment
     {
         std::unique_ptr<MidiPorts> midiPorts;
         juce::File userSettingsFolder;
         juce::File systemSettingsFolder;
         std::function<WindowScale::MainDisplay()> readMainDisplay;
+        // Asks for the file to save to, starting from the proposed one, and
+        // gives juce::File() when the user cancels. The message loop runs on
+        // while it asks.
+        std::function<juce::File (const juce::File& proposed)> chooseFileToSave;
     };
 
     MainComponent();
@@ -114,6 +119,7 @@ public:
     void closeMessageBox (int result);
 
     // The file commands: a dialog in front of the operation on a chosen file.
+    // saveFile (file) saves the record as it stands.
     void openFile();
     void saveFile();
     void openFile (const juce::File& file);
@@ -136,6 +142,11 @@ private:
     void buildControls();
     void addImageButton (juce::ImageButton& button, const void* offData, int offSize, const void* onData, int onSize, float hitThreshold, juce::Point<int> topLeft);
     void configureTextComboBox (CustomComboBox& box, const juce::Font& font, juce::Rectangle<int> bounds, juce::Colour textColour, bool centred);
+
+    // Writes record, the sound shown when the user asked to save it, to the
+    // chosen file. The panel's record takes the file's name only while part is
+    // still the edited part and the record is still that sound, byte for byte.
+    void saveRecord (const juce::File& chosen, const ST_MICROPERFORMANCE& record, int part);
 
     void connectButtonClicked();
     void onConnectMessage (const juce::Message& message);
@@ -219,6 +230,7 @@ private:
     juce::File userSettingsFolder;
     juce::File systemSettingsFolder;
     std::function<WindowScale::MainDisplay()> readMainDisplay;
+    std::function<juce::File (const juce::File& proposed)> chooseFileToSave;
     juce::Component::SafePointer<juce::SplashScreen> splashScreen;
     juce::Image scaledBackground;
     float scaledBackgroundScale = 0.0f;

@@ -357,4 +357,15 @@ juce::File withSndExtension (const juce::File& chosen)
 
     return juce::File (chosen.getFullPathName() + extension);
 }
+
+juce::File getProposedFile (const juce::File& folder, const ST_MICROPERFORMANCE& record)
+{
+    const auto name = getProposedFileName (record);
+
+    if (name.isEmpty())
+        return folder;
+
+    // Not getChildFile, which takes a name that starts with "~" for a home folder.
+    return juce::File (juce::File::addTrailingSeparator (folder.getFullPathName()) + name);
+}
 } // namespace MicroPerformanceFile

@@ -61,4 +61,8 @@ juce::String getProposedFileName (const ST_MICROPERFORMANCE& record);
 // chosen, with ".snd" appended unless its name already ends in ".snd" in any
 // case, so that the saved file can be opened again.
 juce::File withSndExtension (const juce::File& chosen);
+
+// The file the save dialog starts from: the proposed name inside folder, or
+// folder itself when no name is proposed. It lies in folder whatever the name.
+juce::File getProposedFile (const juce::File& folder, const ST_MICROPERFORMANCE& record);
 } // namespace MicroPerformanceFile

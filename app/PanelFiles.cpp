@@ -4,6 +4,9 @@
 #include "app/MicroPerformanceFile.h"
 #include "link/VelmorWire.h"
 
+#include <cstring>
+#include <type_traits>
+
 namespace
 {
 constexpr auto openTitle = "Open Microperformance";
@@ -22,6 +25,20 @@ bool writeWhole (const juce::File& file, const juce::MemoryBlock& bytes)
            && temporary.getFile().getSize() == (juce::int64) bytes.getSize()
            && temporary.overwriteTargetFileWithTemporary();
 }
+
+juce::File askWithSaveDialog (const juce::File& proposed)
+{
+    juce::FileChooser chooser (saveTitle, proposed, filePattern, true);
+    return chooser.browseForFileToSave (true) ? chooser.getResult() : juce::File();
+}
+
+// Equal bytes are then equal records.
+static_assert (std::has_unique_object_representations_v<ST_MICROPERFORMANCE>);
+
+bool isSameRecord (const ST_MICROPERFORMANCE& a, const ST_MICROPERFORMANCE& b)
+{
+    return std::memcmp (&a, &b, sizeof (a)) == 0;
+}
 } // namespace
 
 void MainComponent::openFile()
@@ -34,11 +51,16 @@ void MainComponent::openFile()
 
 void MainComponent::saveFile()
 {
-    const auto name = MicroPerformanceFile::getProposedFileName (midi.getMicroPCopy());
-    juce::FileChooser chooser (saveTitle, name.isEmpty() ? lastDirectory : lastDirectory.getChildFile (name), filePattern, true);
+    // Neither the system's dialogs nor the framework's own stop the message
+    // loop: the instrument may load another sound, or the user may end the
+    // connection, before a file is chosen. The file gets the sound shown now.
+    const auto record = midi.getMicroPCopy();
+    const auto part = currentPart;
+    const auto proposed = MicroPerformanceFile::getProposedFile (lastDirectory, record);
+    const auto chosen = chooseFileToSave ? chooseFileToSave (proposed) : askWithSaveDialog (proposed);
 
-    if (chooser.browseForFileToSave (true))
-        saveFile (chooser.getResult());
+    if (chosen != juce::File())
+        saveRecord (chosen, record, part);
 }
 
 void MainComponent::openFile (const juce::File& file)
@@ -91,22 +113,31 @@ void MainComponent::openFile (const juce::File& file)
 
 void MainComponent::saveFile (const juce::File& chosen)
 {
+    saveRecord (chosen, midi.getMicroPCopy(), currentPart);
+}
+
+void MainComponent::saveRecord (const juce::File& chosen, const ST_MICROPERFORMANCE& record, int part)
+{
     // A file without the extension could not be opened again.
     const auto file = MicroPerformanceFile::withSndExtension (chosen);
     juce::Logger::writeToLog ("Save " + file.getFullPathName());
     lastDirectory = file.getParentDirectory();
 
-    // The file holds the new name as the record will; the record keeps its
-    // own until the file is written.
+    // The file holds the new name; the record takes it only once the file is
+    // written.
     const auto name = file.getFileNameWithoutExtension();
-    auto record = midi.getMicroPCopy();
-    VelmorWire::storeNameText (record, name);
+    auto named = record;
+    VelmorWire::storeNameText (named, name);
 
-    if (! writeWhole (file, MicroPerformanceFile::encode (record)))
+    if (! writeWhole (file, MicroPerformanceFile::encode (named)))
     {
         openMessageBox ({}, saveFailedText, fileErrorBox);
         return;
     }
 
-    midi.setPartMicroPName ((unsigned char) currentPart, name);
+    // Held across the check and the rename, so that no report lands between them.
+    const juce::ScopedLock sl (midi.getRecordLock());
+
+    if (part == currentPart && isSameRecord (midi.microP, record))
+        midi.setPartMicroPName ((unsigned char) currentPart, name);
 }

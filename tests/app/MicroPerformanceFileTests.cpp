@@ -487,3 +487,29 @@ TEST (MicroPerformanceFile, SndIsAppendedUnlessTheNameEndsWithIt)
     for (const auto& c : cases)
         EXPECT_EQ (withSndExtension (folder.getChildFile (c.chosen)), folder.getChildFile (c.saved)) << c.chosen;
 }
+
+TEST (MicroPerformanceFile, TheProposedFileLiesInTheFolderWhateverTheName)
+{
+    const auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("last");
+
+    const struct
+    {
+        const char* name;
+        const char* fileName;
+    } cases[] = {
+        { "Grand", "Grand" },
+        { "~", "~" },
+        { "~x", "~x" },
+        { "~root", "~root" },
+        { "~/x", "~x" },
+        { "../x", "x" },
+    };
+
+    for (const auto& c : cases)
+    {
+        const auto proposed = getProposedFile (folder, withName (c.name, std::strlen (c.name)));
+        EXPECT_EQ (proposed.getFullPathName(), folder.getFullPathName() + "/" + c.fileName) << c.name;
+    }
+
+    EXPECT_EQ (getProposedFile (folder, withName ("", 0)).getFullPathName(), folder.getFullPathName()) << "no name: the folder itself";
+}

@@ -1,7 +1,9 @@
 #include "app/KeyConstants.h"
 #include "app/MicroPerformanceFile.h"
+#include "link/VelmorWire.h"
 #include "tests/app/PanelScenario.h"
 #include "tests/app/PanelSessionSupport.h"
+#include "tests/controls/PeerInput.h"
 #include "tests/link/LogFile.h"
 
 #include <csignal>
@@ -629,5 +631,122 @@ TEST_F (PanelFileDialogs, ACancelledOpenDialogChangesNothing)
     EXPECT_TRUE (sameRecord (c().midi.getMicroPCopy(), before));
     EXPECT_EQ (c().lastDirectory, folder);
     EXPECT_EQ (settleAndTakeWire(), Wire());
+}
+
+//==============================================================================
+// A panel that follows the instrument, with a save dialog that keeps the
+// message loop running while it is open, as the system's dialogs do: the test
+// acts meanwhile, then the dialog gives the chosen file.
+class PanelSaveDialog : public PanelScenario
+{
+protected:
+    void SetUp() override
+    {
+        harness.chooseFileToSave = [this] (const juce::File&)
+        {
+            ++dialogsShown;
+            meanwhile();
+            return chosen;
+        };
+        PanelScenario::SetUp();
+
+        folder = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("saves");
+        ASSERT_TRUE (folder.createDirectory());
+        chosen = folder.getChildFile ("Saved.snd");
+    }
+
+    void TearDown() override
+    {
+        PanelScenario::TearDown();
+        folder.deleteRecursively();
+    }
+
+    void clickSave()
+    {
+        PeerInput (harness.getPanel()).click (clickablePointOf (panel().saveButton));
+    }
+
+    juce::File folder, chosen;
+    std::function<void()> meanwhile;
+    int dialogsShown = 0;
+};
+
+TEST_F (PanelSaveDialog, TheFileHoldsTheSoundShownWhenSaveWasPressedAndOnlyThatSoundTakesTheFilesName)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void()> meanwhile;
+        bool renamed;
+        const char* nameAfter;
+    };
+
+    const Case cases[] = {
+        { "the instrument only pings", [this]
+          {
+              const auto pings = instrument().getPingRequestCount();
+              EXPECT_TRUE (PanelHarness::pumpUntil ([this, pings]
+                                                    { return instrument().getPingRequestCount() > pings; },
+                                                    processTimeoutMs));
+              settle(); },
+          true,
+          "Saved" },
+        { "the instrument plays another sound", [this]
+          {
+              instrument().setPart (0, shownPart ("Hall", 1, 8));
+              send (FromInstrument::programChange (0, 0, 1));
+              settle(); },
+          false,
+          "Hall" },
+        { "the user switches the connection off", [this]
+          {
+              clickConnect();
+              settle(); },
+          false,
+          "" },
+    };
+
+    for (const auto& testCase : cases)
+    {
+        SCOPED_TRACE (testCase.what);
+        buildPanel();
+        instrument().setNames (0, { "Grand", "Hall" });
+        instrument().setPart (0, shownPart ("Grand", 0, 3));
+        connect();
+
+        const auto pressed = panel().midi.getMicroPCopy();
+        ASSERT_EQ (nameOf (pressed), "Grand");
+        ST_MICROPERFORMANCE beforeClosing {};
+        meanwhile = [this, &testCase, &beforeClosing]
+        {
+            testCase.meanwhile();
+            beforeClosing = panel().midi.getMicroPCopy();
+        };
+        dialogsShown = 0;
+
+        clickSave();
+
+        ASSERT_EQ (dialogsShown, 1);
+        auto saved = pressed;
+        VelmorWire::storeNameText (saved, "Saved");
+        juce::MemoryBlock bytes;
+        ASSERT_TRUE (chosen.loadFileAsData (bytes));
+        EXPECT_TRUE (bytes == MicroPerformanceFile::encode (saved)) << "the file holds the sound shown at the press, under the file's name";
+
+        const auto after = panel().midi.getMicroPCopy();
+        EXPECT_EQ (nameOf (after), testCase.nameAfter);
+
+        if (testCase.renamed)
+        {
+            EXPECT_TRUE (sameRecord (after, saved));
+        }
+        else
+        {
+            EXPECT_FALSE (sameRecord (beforeClosing, pressed)) << "the record changed while the dialog was open";
+            EXPECT_TRUE (sameRecord (after, beforeClosing)) << "the save left it alone";
+        }
+
+        ASSERT_TRUE (chosen.deleteFile());
+    }
 }
 } // namespace

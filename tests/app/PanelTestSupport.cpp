@@ -139,6 +139,7 @@ MainComponent& PanelHarness::build()
     environment.systemSettingsFolder = systemSettingsFolder();
     environment.readMainDisplay = [this]
     { return display; };
+    environment.chooseFileToSave = chooseFileToSave;
 
     panel = std::make_unique<MainComponent> (std::move (environment));
     access = std::make_unique<PanelAccess> (*panel);
