@@ -12,8 +12,11 @@ constexpr int firstKeyNote = 21;
 constexpr int markerValueCount = 128;
 // A left press this close to a break point's row (exclusive) takes the break point.
 constexpr int markerHitDistance = 9;
-constexpr float centreLineY = 100.0f;
-constexpr int centreLineHeight = 2;
+// Each value has a row two pixels high; at offset 0 the centre value's row
+// is the centre line.
+constexpr int pixelsPerValue = 2;
+constexpr int centreLineY = 100;
+constexpr int valueSpan = KeyView::valueMax - KeyView::valueMin;
 constexpr int markerOutline = 2;
 constexpr float menuFontHeight = 26.0f;
 
@@ -43,13 +46,19 @@ constexpr std::array<juce::uint8, KeyView::keyCount> makeKeyBlack()
     return table;
 }
 
+// Top of the row of value v at offset 0.
+constexpr int rowOf (int v)
+{
+    return centreLineY + pixelsPerValue * (KeyView::valueCentre - v);
+}
+
 // The top row of each rounded value, limited to the editor's height.
 constexpr std::array<juce::uint8, markerValueCount> makeMarkerToY()
 {
     std::array<juce::uint8, markerValueCount> table {};
 
     for (int v = 0; v < markerValueCount; ++v)
-        table[(size_t) v] = (juce::uint8) std::clamp (228 - 2 * v, 0, 202);
+        table[(size_t) v] = (juce::uint8) std::clamp (rowOf (v), 0, KeyView::KeyEdit::editorHeight);
 
     return table;
 }
@@ -155,19 +164,19 @@ int KeyView::KeyEdit::keyAt (int x) const
 
 int KeyView::KeyEdit::heightOffset() const
 {
-    return (int) (2.0f * valueOffset);
+    return (int) ((float) pixelsPerValue * valueOffset);
 }
 
 int KeyView::KeyEdit::limitHeight (int y) const
 {
-    const auto lowest = (float) keyHeight - 2.0f * valueOffset;
-    const auto highest = -2.0f * valueOffset;
+    const auto lowest = keyHeight - heightOffset();
+    const auto highest = -heightOffset();
 
-    if (valueOffset > 0.0f && (float) y > lowest)
-        return (int) lowest;
+    if (valueOffset > 0.0f && y > lowest)
+        return lowest;
 
-    if (valueOffset <= 0.0f && (float) y < highest)
-        return (int) highest;
+    if (valueOffset <= 0.0f && y < highest)
+        return highest;
 
     return y;
 }
@@ -177,7 +186,7 @@ float KeyView::KeyEdit::valueForHeight (int yv) const
     // The offset may change during a drag, so a height carried over from an
     // earlier step can fall outside the editor.
     const auto limited = juce::jlimit (0, (int) keyHeight, yv);
-    return (float) (valueMax - (limited * 100) / (keyHeight - 1));
+    return (float) (valueMax - (limited * valueSpan) / (keyHeight - 1));
 }
 
 void KeyView::KeyEdit::mouseMove (const juce::MouseEvent& e)
@@ -198,7 +207,7 @@ void KeyView::KeyEdit::mouseDown (const juce::MouseEvent& e)
         {
             // A held value above 127 takes the table's last entry, the top row.
             const auto r = juce::jlimit (0, markerValueCount - 1, roundHalfToEven (values[(size_t) k]));
-            const auto markerY = (int) ((float) KEY_MARKER_TO_Y[(size_t) r] - 2.0f * valueOffset);
+            const auto markerY = KEY_MARKER_TO_Y[(size_t) r] - heightOffset();
             draggingMarker = markerY - markerHitDistance < position.y && position.y < markerY + markerHitDistance;
 
             markerKey = (juce::uint8) k;
@@ -328,7 +337,7 @@ void KeyView::KeyEdit::breakPointDrag (int k, int x, int y)
 
     y = limitHeight (y);
 
-    const auto dv = (float) (downPos.y - y) * 100.0f / (float) (keyHeight - 1);
+    const auto dv = (float) (downPos.y - y) * (float) valueSpan / (float) (keyHeight - 1);
     const auto before = values[(size_t) n];
 
     // Between each neighbour and the marker the curve saved at the press is
@@ -492,7 +501,8 @@ void KeyView::KeyEdit::paint (juce::Graphics& g)
     if (first >= end)
         return;
 
-    const auto baseY = (int) (centreLineY - 2.0f * valueOffset);
+    const auto lift = heightOffset();
+    const auto baseY = rowOf (valueCentre) - lift;
     const auto colW = w - keyBorder;
     auto x = first * w + 1;
 
@@ -511,17 +521,17 @@ void KeyView::KeyEdit::paint (juce::Graphics& g)
         }
 
         g.setColour (juce::Colour (centreLineColour));
-        g.fillRect (x, baseY, colW, centreLineHeight);
+        g.fillRect (x, baseY, colW, pixelsPerValue);
 
-        const auto above = v >= valueCentre + 1;
-        const auto top = above ? baseY + 2 * (valueCentre - v) : baseY;
-        const auto height = above ? 2 * (v - (valueCentre - 1)) : 2 * (valueCentre + 1 - v);
+        // The bar covers the rows of every value from the centre to v, and a
+        // marker sits on its edge away from the centre line.
+        const auto row = rowOf (v) - lift;
         g.setColour (juce::Colour (barColour));
-        g.fillRect (x, top, colW, height);
+        g.fillRect (x, std::min (baseY, row), colW, std::abs (row - baseY) + pixelsPerValue);
 
         if (breakPoint[(size_t) k])
         {
-            const auto edge = above ? top : top + height;
+            const auto edge = v > valueCentre ? row : row + pixelsPerValue;
             g.setColour (juce::Colour (markerColour));
             g.drawRect (x - 1, edge + 1 - markerHeight / 2, w, (int) markerHeight, markerOutline);
         }

@@ -13,6 +13,9 @@ class KeyView::KeyEdit : public juce::Component
 public:
     class PMLookAndFeel;
 
+    // The editor is this high at every zoom.
+    static constexpr int editorHeight = 202;
+
     KeyEdit();
     ~KeyEdit() override;
 
@@ -60,7 +63,7 @@ private:
     std::array<float, keyCount> values;
     std::array<float, keyCount> savedValues;
     juce::uint8 keyWidth = 11;
-    juce::uint8 keyHeight = 202;
+    juce::uint8 keyHeight = editorHeight;
     juce::uint8 keyBorder = 2;
     juce::uint8 lastOverKey = none;
     juce::uint8 lastOverValue = none;
