@@ -340,53 +340,8 @@ void KeyView::KeyEdit::breakPointDrag (int k, int x, int y)
     const auto dv = (float) (downPos.y - y) * (float) valueSpan / (float) (keyHeight - 1);
     const auto before = values[(size_t) n];
 
-    // Between each neighbour and the marker the curve saved at the press is
-    // stretched to the new distance and raised by a ramp of the vertical change.
-    if (prevBreakPoint < 0)
-    {
-        for (int i = n - 1; i >= 0; --i)
-            values[(size_t) i] = savedValues[(size_t) std::max (i + d - n, 0)] + dv;
-    }
-    else if (prevBreakPoint + 1 < n)
-    {
-        const auto left = prevBreakPoint;
-        const auto step = (float) (d - left) / (float) (n - left);
-        const auto ramp = dv / (float) (n - left);
-        auto s = (float) left;
-
-        for (int i = left + 1; i < n; ++i)
-        {
-            s += step;
-            const auto j = (int) s;
-            const auto f = s - (float) j;
-            values[(size_t) i] = (1.0f - f) * savedValues[(size_t) j]
-                                 + f * savedValues[(size_t) std::min (j + 1, keyCount - 1)]
-                                 + (float) (i - left) * ramp;
-        }
-    }
-
-    if (nextBreakPoint >= keyCount)
-    {
-        for (int i = n + 1; i < keyCount; ++i)
-            values[(size_t) i] = savedValues[(size_t) std::min (i + d - n, keyCount - 1)] + dv;
-    }
-    else if (n < nextBreakPoint - 1)
-    {
-        const auto right = nextBreakPoint;
-        const auto step = (float) (right - d) / (float) (right - n);
-        const auto ramp = dv / (float) (right - n);
-        auto s = (float) right;
-
-        for (int i = right - 1; i > n; --i)
-        {
-            s -= step;
-            const auto j = (int) s;
-            const auto f = s - (float) j;
-            values[(size_t) i] = (1.0f - f) * savedValues[(size_t) j]
-                                 + f * savedValues[(size_t) std::min (j + 1, keyCount - 1)]
-                                 + (float) (right - i) * ramp;
-        }
-    }
+    reshapeToward (prevBreakPoint, d, n, dv);
+    reshapeToward (nextBreakPoint, d, n, dv);
 
     values[(size_t) n] = valueForHeight (y + heightOffset());
 
@@ -403,6 +358,39 @@ void KeyView::KeyEdit::breakPointDrag (int k, int x, int y)
     lastDragPos = { x, y };
     repaintKeys (first, last);
     sendValuesChanged ((unsigned char) first, (unsigned char) last, before != values[(size_t) n]);
+}
+
+void KeyView::KeyEdit::reshapeToward (int neighbour, int pressedKey, int marker, float rise)
+{
+    const auto direction = marker > neighbour ? 1 : -1;
+
+    // Without a neighbour on this side the saved curve moves with the marker,
+    // its end value repeating where it runs out.
+    if (neighbour < 0 || neighbour >= keyCount)
+    {
+        for (auto i = neighbour + direction; i != marker; i += direction)
+            values[(size_t) i] = savedValues[(size_t) juce::jlimit (0, keyCount - 1, i + pressedKey - marker)] + rise;
+
+        return;
+    }
+
+    // Otherwise the saved curve between the neighbour and the pressed key is
+    // stretched to end at the marker, and raised by a ramp from 0 at the
+    // neighbour. The sampling position walks out from the neighbour.
+    const auto distance = (float) std::abs (marker - neighbour);
+    const auto step = (float) (pressedKey - neighbour) / distance;
+    const auto ramp = rise / distance;
+    auto s = (float) neighbour;
+
+    for (auto i = neighbour + direction; i != marker; i += direction)
+    {
+        s += step;
+        const auto j = (int) s;
+        const auto f = s - (float) j;
+        values[(size_t) i] = (1.0f - f) * savedValues[(size_t) j]
+                             + f * savedValues[(size_t) std::min (j + 1, keyCount - 1)]
+                             + (float) std::abs (i - neighbour) * ramp;
+    }
 }
 
 void KeyView::KeyEdit::mouseUp (const juce::MouseEvent&)

@@ -46,6 +46,9 @@ private:
     int heightOffset() const;
     void paintingDrag (int k, int x, int y);
     void breakPointDrag (int k, int x, int y);
+    // Sets the keys strictly between a neighbouring break point (-1 or keyCount
+    // when there is none on that side) and the marker from the saved curve.
+    void reshapeToward (int neighbour, int pressedKey, int marker, float rise);
     // A listener may delete the view, and the editor with it: the hover reports
     // then return false, and no report touches the editor afterwards.
     bool reportHover (int key);
