@@ -77,8 +77,9 @@ int roundHalfToEven (float v)
 }
 } // namespace
 
-KeyView::KeyEdit::KeyEdit()
-    : menuLookAndFeel (std::make_unique<PMLookAndFeel>())
+KeyView::KeyEdit::KeyEdit (KeyView& ownerView)
+    : owner (ownerView),
+      menuLookAndFeel (std::make_unique<PMLookAndFeel>())
 {
     background = juce::ImageCache::getFromMemory (BinaryData::keysX1_png, BinaryData::keysX1_pngSize);
     setBackground (background);
@@ -120,6 +121,11 @@ void KeyView::KeyEdit::setBackground (const juce::Image& image)
     setBounds (image.getBounds());
 }
 
+void KeyView::KeyEdit::setKeyWidth (int width)
+{
+    keyWidth = (juce::uint8) width;
+}
+
 void KeyView::KeyEdit::setScale (float factor)
 {
     for (auto& v : values)
@@ -136,6 +142,32 @@ void KeyView::KeyEdit::setMove (float amount)
     repaint();
 }
 
+void KeyView::KeyEdit::setNote (unsigned char key, bool on)
+{
+    if (key >= keyCount)
+        return;
+
+    noteOn[key] = on;
+    repaintKeys (key, key);
+}
+
+void KeyView::KeyEdit::setAllNotesOff()
+{
+    noteOn.fill (false);
+    repaint();
+}
+
+void KeyView::KeyEdit::setOffset (unsigned char value)
+{
+    valueOffset = (float) value - (float) valueCentre;
+    repaint();
+}
+
+void KeyView::KeyEdit::setKeyBorder (unsigned char border)
+{
+    keyBorder = border;
+}
+
 void KeyView::KeyEdit::setKeyValues (unsigned char first, const unsigned char* source, unsigned char count)
 {
     if (first >= keyCount || source == nullptr)
@@ -147,6 +179,19 @@ void KeyView::KeyEdit::setKeyValues (unsigned char first, const unsigned char* s
         values[(size_t) (first + i)] = (float) source[i];
 
     repaint (first * keyWidth, 0, n * keyWidth, keyHeight);
+}
+
+void KeyView::KeyEdit::getKeyValues (unsigned char first, unsigned char* dest, unsigned char count) const
+{
+    if (first >= keyCount || dest == nullptr)
+        return;
+
+    const auto n = std::min (keyCount - first, (int) count);
+
+    // Between a break-point drag step and its mouse-up the held values are
+    // already within range; limiting here keeps every read 7-bit safe anyway.
+    for (int i = 0; i < n; ++i)
+        dest[i] = (unsigned char) (int) limitValue (values[(size_t) (first + i)]);
 }
 
 juce::Point<int> KeyView::KeyEdit::positionOf (const juce::MouseEvent& e) const
@@ -423,9 +468,7 @@ bool KeyView::KeyEdit::sendMouseOverKey (unsigned char key, int value)
         return true;
 
     juce::Component::BailOutChecker checker (this);
-
-    if (owner != nullptr)
-        owner->sendMouseOverKey (key, limited);
+    owner.sendMouseOverKey (key, limited);
 
     if (checker.shouldBailOut())
         return false;
@@ -442,9 +485,7 @@ void KeyView::KeyEdit::sendValuesChanged (unsigned char firstKey, unsigned char 
         return;
 
     juce::Component::BailOutChecker checker (this);
-
-    if (owner != nullptr)
-        owner->sendValuesChanged (firstKey, lastKey);
+    owner.sendValuesChanged (firstKey, lastKey);
 
     if (checker.shouldBailOut())
         return;

@@ -16,7 +16,8 @@ public:
     // The editor is this high at every zoom.
     static constexpr int editorHeight = 202;
 
-    KeyEdit();
+    // The owner hears the editor's reports for the whole of its life.
+    explicit KeyEdit (KeyView& ownerView);
     ~KeyEdit() override;
 
     void mouseMove (const juce::MouseEvent& e) override;
@@ -26,17 +27,22 @@ public:
     void paint (juce::Graphics& g) override;
     void modifierKeysChanged (const juce::ModifierKeys& modifiers) override;
 
+    // The owning view's operations; none of them reports to the owner.
     void setBackground (const juce::Image& image);
+    void setKeyWidth (int width);
     void setScale (float factor);
     void setMove (float amount);
+    void setNote (unsigned char key, bool on);
+    void setAllNotesOff();
+    void setOffset (unsigned char value);
+    void setKeyBorder (unsigned char border);
     void setKeyValues (unsigned char first, const unsigned char* source, unsigned char count);
+    void getKeyValues (unsigned char first, unsigned char* dest, unsigned char count) const;
 
     static void popupItemChosenCallback (int result, KeyEdit* editor);
     void popupItemChosen (int result);
 
 private:
-    friend class KeyView;
-
     static constexpr juce::uint8 none = 255;
 
     juce::Point<int> positionOf (const juce::MouseEvent& e) const;
@@ -57,7 +63,7 @@ private:
     void repaintKeys (int firstKey, int lastKey);
     void limitValues();
 
-    KeyView* owner = nullptr;
+    KeyView& owner;
     juce::Point<int> lastDragPos;
     juce::Point<int> downPos;
     juce::PopupMenu breakPointMenu;
