@@ -12,8 +12,11 @@ constexpr int firstKeyNote = 21;
 constexpr int markerValueCount = 128;
 // A left press this close to a break point's row (exclusive) takes the break point.
 constexpr int markerHitDistance = 9;
-constexpr float centreLineY = 100.0f;
-constexpr int centreLineHeight = 2;
+// Each value has a row two pixels high; at offset 0 the centre value's row
+// is the centre line.
+constexpr int pixelsPerValue = 2;
+constexpr int centreLineY = 100;
+constexpr int valueSpan = KeyView::valueMax - KeyView::valueMin;
 constexpr int markerOutline = 2;
 constexpr float menuFontHeight = 26.0f;
 
@@ -43,13 +46,19 @@ constexpr std::array<juce::uint8, KeyView::keyCount> makeKeyBlack()
     return table;
 }
 
+// Top of the row of value v at offset 0.
+constexpr int rowOf (int v)
+{
+    return centreLineY + pixelsPerValue * (KeyView::valueCentre - v);
+}
+
 // The top row of each rounded value, limited to the editor's height.
 constexpr std::array<juce::uint8, markerValueCount> makeMarkerToY()
 {
     std::array<juce::uint8, markerValueCount> table {};
 
     for (int v = 0; v < markerValueCount; ++v)
-        table[(size_t) v] = (juce::uint8) std::clamp (228 - 2 * v, 0, 202);
+        table[(size_t) v] = (juce::uint8) std::clamp (rowOf (v), 0, KeyView::KeyEdit::editorHeight);
 
     return table;
 }
@@ -68,8 +77,9 @@ int roundHalfToEven (float v)
 }
 } // namespace
 
-KeyView::KeyEdit::KeyEdit()
-    : menuLookAndFeel (std::make_unique<PMLookAndFeel>())
+KeyView::KeyEdit::KeyEdit (KeyView& ownerView)
+    : owner (ownerView),
+      menuLookAndFeel (std::make_unique<PMLookAndFeel>())
 {
     background = juce::ImageCache::getFromMemory (BinaryData::keysX1_png, BinaryData::keysX1_pngSize);
     setBackground (background);
@@ -111,6 +121,11 @@ void KeyView::KeyEdit::setBackground (const juce::Image& image)
     setBounds (image.getBounds());
 }
 
+void KeyView::KeyEdit::setKeyWidth (int width)
+{
+    keyWidth = (juce::uint8) width;
+}
+
 void KeyView::KeyEdit::setScale (float factor)
 {
     for (auto& v : values)
@@ -127,6 +142,32 @@ void KeyView::KeyEdit::setMove (float amount)
     repaint();
 }
 
+void KeyView::KeyEdit::setNote (unsigned char key, bool on)
+{
+    if (key >= keyCount)
+        return;
+
+    noteOn[key] = on;
+    repaintKeys (key, key);
+}
+
+void KeyView::KeyEdit::setAllNotesOff()
+{
+    noteOn.fill (false);
+    repaint();
+}
+
+void KeyView::KeyEdit::setOffset (unsigned char value)
+{
+    valueOffset = (float) value - (float) valueCentre;
+    repaint();
+}
+
+void KeyView::KeyEdit::setKeyBorder (unsigned char border)
+{
+    keyBorder = border;
+}
+
 void KeyView::KeyEdit::setKeyValues (unsigned char first, const unsigned char* source, unsigned char count)
 {
     if (first >= keyCount || source == nullptr)
@@ -138,6 +179,19 @@ void KeyView::KeyEdit::setKeyValues (unsigned char first, const unsigned char* s
         values[(size_t) (first + i)] = (float) source[i];
 
     repaint (first * keyWidth, 0, n * keyWidth, keyHeight);
+}
+
+void KeyView::KeyEdit::getKeyValues (unsigned char first, unsigned char* dest, unsigned char count) const
+{
+    if (first >= keyCount || dest == nullptr)
+        return;
+
+    const auto n = std::min (keyCount - first, (int) count);
+
+    // Between a break-point drag step and its mouse-up the held values are
+    // already within range; limiting here keeps every read 7-bit safe anyway.
+    for (int i = 0; i < n; ++i)
+        dest[i] = (unsigned char) (int) limitValue (values[(size_t) (first + i)]);
 }
 
 juce::Point<int> KeyView::KeyEdit::positionOf (const juce::MouseEvent& e) const
@@ -155,19 +209,19 @@ int KeyView::KeyEdit::keyAt (int x) const
 
 int KeyView::KeyEdit::heightOffset() const
 {
-    return (int) (2.0f * valueOffset);
+    return (int) ((float) pixelsPerValue * valueOffset);
 }
 
 int KeyView::KeyEdit::limitHeight (int y) const
 {
-    const auto lowest = (float) keyHeight - 2.0f * valueOffset;
-    const auto highest = -2.0f * valueOffset;
+    const auto lowest = keyHeight - heightOffset();
+    const auto highest = -heightOffset();
 
-    if (valueOffset > 0.0f && (float) y > lowest)
-        return (int) lowest;
+    if (valueOffset > 0.0f && y > lowest)
+        return lowest;
 
-    if (valueOffset <= 0.0f && (float) y < highest)
-        return (int) highest;
+    if (valueOffset <= 0.0f && y < highest)
+        return highest;
 
     return y;
 }
@@ -177,7 +231,7 @@ float KeyView::KeyEdit::valueForHeight (int yv) const
     // The offset may change during a drag, so a height carried over from an
     // earlier step can fall outside the editor.
     const auto limited = juce::jlimit (0, (int) keyHeight, yv);
-    return (float) (valueMax - (limited * 100) / (keyHeight - 1));
+    return (float) (valueMax - (limited * valueSpan) / (keyHeight - 1));
 }
 
 void KeyView::KeyEdit::mouseMove (const juce::MouseEvent& e)
@@ -198,7 +252,7 @@ void KeyView::KeyEdit::mouseDown (const juce::MouseEvent& e)
         {
             // A held value above 127 takes the table's last entry, the top row.
             const auto r = juce::jlimit (0, markerValueCount - 1, roundHalfToEven (values[(size_t) k]));
-            const auto markerY = (int) ((float) KEY_MARKER_TO_Y[(size_t) r] - 2.0f * valueOffset);
+            const auto markerY = KEY_MARKER_TO_Y[(size_t) r] - heightOffset();
             draggingMarker = markerY - markerHitDistance < position.y && position.y < markerY + markerHitDistance;
 
             markerKey = (juce::uint8) k;
@@ -328,56 +382,11 @@ void KeyView::KeyEdit::breakPointDrag (int k, int x, int y)
 
     y = limitHeight (y);
 
-    const auto dv = (float) (downPos.y - y) * 100.0f / (float) (keyHeight - 1);
+    const auto dv = (float) (downPos.y - y) * (float) valueSpan / (float) (keyHeight - 1);
     const auto before = values[(size_t) n];
 
-    // Between each neighbour and the marker the curve saved at the press is
-    // stretched to the new distance and raised by a ramp of the vertical change.
-    if (prevBreakPoint < 0)
-    {
-        for (int i = n - 1; i >= 0; --i)
-            values[(size_t) i] = savedValues[(size_t) std::max (i + d - n, 0)] + dv;
-    }
-    else if (prevBreakPoint + 1 < n)
-    {
-        const auto left = prevBreakPoint;
-        const auto step = (float) (d - left) / (float) (n - left);
-        const auto ramp = dv / (float) (n - left);
-        auto s = (float) left;
-
-        for (int i = left + 1; i < n; ++i)
-        {
-            s += step;
-            const auto j = (int) s;
-            const auto f = s - (float) j;
-            values[(size_t) i] = (1.0f - f) * savedValues[(size_t) j]
-                                 + f * savedValues[(size_t) std::min (j + 1, keyCount - 1)]
-                                 + (float) (i - left) * ramp;
-        }
-    }
-
-    if (nextBreakPoint >= keyCount)
-    {
-        for (int i = n + 1; i < keyCount; ++i)
-            values[(size_t) i] = savedValues[(size_t) std::min (i + d - n, keyCount - 1)] + dv;
-    }
-    else if (n < nextBreakPoint - 1)
-    {
-        const auto right = nextBreakPoint;
-        const auto step = (float) (right - d) / (float) (right - n);
-        const auto ramp = dv / (float) (right - n);
-        auto s = (float) right;
-
-        for (int i = right - 1; i > n; --i)
-        {
-            s -= step;
-            const auto j = (int) s;
-            const auto f = s - (float) j;
-            values[(size_t) i] = (1.0f - f) * savedValues[(size_t) j]
-                                 + f * savedValues[(size_t) std::min (j + 1, keyCount - 1)]
-                                 + (float) (right - i) * ramp;
-        }
-    }
+    reshapeToward (prevBreakPoint, d, n, dv);
+    reshapeToward (nextBreakPoint, d, n, dv);
 
     values[(size_t) n] = valueForHeight (y + heightOffset());
 
@@ -394,6 +403,39 @@ void KeyView::KeyEdit::breakPointDrag (int k, int x, int y)
     lastDragPos = { x, y };
     repaintKeys (first, last);
     sendValuesChanged ((unsigned char) first, (unsigned char) last, before != values[(size_t) n]);
+}
+
+void KeyView::KeyEdit::reshapeToward (int neighbour, int pressedKey, int marker, float rise)
+{
+    const auto direction = marker > neighbour ? 1 : -1;
+
+    // Without a neighbour on this side the saved curve moves with the marker,
+    // its end value repeating where it runs out.
+    if (neighbour < 0 || neighbour >= keyCount)
+    {
+        for (auto i = neighbour + direction; i != marker; i += direction)
+            values[(size_t) i] = savedValues[(size_t) juce::jlimit (0, keyCount - 1, i + pressedKey - marker)] + rise;
+
+        return;
+    }
+
+    // Otherwise the saved curve between the neighbour and the pressed key is
+    // stretched to end at the marker, and raised by a ramp from 0 at the
+    // neighbour. The sampling position walks out from the neighbour.
+    const auto distance = (float) std::abs (marker - neighbour);
+    const auto step = (float) (pressedKey - neighbour) / distance;
+    const auto ramp = rise / distance;
+    auto s = (float) neighbour;
+
+    for (auto i = neighbour + direction; i != marker; i += direction)
+    {
+        s += step;
+        const auto j = (int) s;
+        const auto f = s - (float) j;
+        values[(size_t) i] = (1.0f - f) * savedValues[(size_t) j]
+                             + f * savedValues[(size_t) std::min (j + 1, keyCount - 1)]
+                             + (float) std::abs (i - neighbour) * ramp;
+    }
 }
 
 void KeyView::KeyEdit::mouseUp (const juce::MouseEvent&)
@@ -426,9 +468,7 @@ bool KeyView::KeyEdit::sendMouseOverKey (unsigned char key, int value)
         return true;
 
     juce::Component::BailOutChecker checker (this);
-
-    if (owner != nullptr)
-        owner->sendMouseOverKey (key, limited);
+    owner.sendMouseOverKey (key, limited);
 
     if (checker.shouldBailOut())
         return false;
@@ -445,9 +485,7 @@ void KeyView::KeyEdit::sendValuesChanged (unsigned char firstKey, unsigned char 
         return;
 
     juce::Component::BailOutChecker checker (this);
-
-    if (owner != nullptr)
-        owner->sendValuesChanged (firstKey, lastKey);
+    owner.sendValuesChanged (firstKey, lastKey);
 
     if (checker.shouldBailOut())
         return;
@@ -492,7 +530,8 @@ void KeyView::KeyEdit::paint (juce::Graphics& g)
     if (first >= end)
         return;
 
-    const auto baseY = (int) (centreLineY - 2.0f * valueOffset);
+    const auto lift = heightOffset();
+    const auto baseY = rowOf (valueCentre) - lift;
     const auto colW = w - keyBorder;
     auto x = first * w + 1;
 
@@ -511,17 +550,17 @@ void KeyView::KeyEdit::paint (juce::Graphics& g)
         }
 
         g.setColour (juce::Colour (centreLineColour));
-        g.fillRect (x, baseY, colW, centreLineHeight);
+        g.fillRect (x, baseY, colW, pixelsPerValue);
 
-        const auto above = v >= valueCentre + 1;
-        const auto top = above ? baseY + 2 * (valueCentre - v) : baseY;
-        const auto height = above ? 2 * (v - (valueCentre - 1)) : 2 * (valueCentre + 1 - v);
+        // The bar covers the rows of every value from the centre to v, and a
+        // marker sits on its edge away from the centre line.
+        const auto row = rowOf (v) - lift;
         g.setColour (juce::Colour (barColour));
-        g.fillRect (x, top, colW, height);
+        g.fillRect (x, std::min (baseY, row), colW, std::abs (row - baseY) + pixelsPerValue);
 
         if (breakPoint[(size_t) k])
         {
-            const auto edge = above ? top : top + height;
+            const auto edge = v > valueCentre ? row : row + pixelsPerValue;
             g.setColour (juce::Colour (markerColour));
             g.drawRect (x - 1, edge + 1 - markerHeight / 2, w, (int) markerHeight, markerOutline);
         }

@@ -13,7 +13,11 @@ class KeyView::KeyEdit : public juce::Component
 public:
     class PMLookAndFeel;
 
-    KeyEdit();
+    // The editor is this high at every zoom.
+    static constexpr int editorHeight = 202;
+
+    // The owner hears the editor's reports for the whole of its life.
+    explicit KeyEdit (KeyView& ownerView);
     ~KeyEdit() override;
 
     void mouseMove (const juce::MouseEvent& e) override;
@@ -23,17 +27,22 @@ public:
     void paint (juce::Graphics& g) override;
     void modifierKeysChanged (const juce::ModifierKeys& modifiers) override;
 
+    // The owning view's operations; none of them reports to the owner.
     void setBackground (const juce::Image& image);
+    void setKeyWidth (int width);
     void setScale (float factor);
     void setMove (float amount);
+    void setNote (unsigned char key, bool on);
+    void setAllNotesOff();
+    void setOffset (unsigned char value);
+    void setKeyBorder (unsigned char border);
     void setKeyValues (unsigned char first, const unsigned char* source, unsigned char count);
+    void getKeyValues (unsigned char first, unsigned char* dest, unsigned char count) const;
 
     static void popupItemChosenCallback (int result, KeyEdit* editor);
     void popupItemChosen (int result);
 
 private:
-    friend class KeyView;
-
     static constexpr juce::uint8 none = 255;
 
     juce::Point<int> positionOf (const juce::MouseEvent& e) const;
@@ -43,6 +52,9 @@ private:
     int heightOffset() const;
     void paintingDrag (int k, int x, int y);
     void breakPointDrag (int k, int x, int y);
+    // Sets the keys strictly between a neighbouring break point (-1 or keyCount
+    // when there is none on that side) and the marker from the saved curve.
+    void reshapeToward (int neighbour, int pressedKey, int marker, float rise);
     // A listener may delete the view, and the editor with it: the hover reports
     // then return false, and no report touches the editor afterwards.
     bool reportHover (int key);
@@ -51,7 +63,7 @@ private:
     void repaintKeys (int firstKey, int lastKey);
     void limitValues();
 
-    KeyView* owner = nullptr;
+    KeyView& owner;
     juce::Point<int> lastDragPos;
     juce::Point<int> downPos;
     juce::PopupMenu breakPointMenu;
@@ -60,7 +72,7 @@ private:
     std::array<float, keyCount> values;
     std::array<float, keyCount> savedValues;
     juce::uint8 keyWidth = 11;
-    juce::uint8 keyHeight = 202;
+    juce::uint8 keyHeight = editorHeight;
     juce::uint8 keyBorder = 2;
     juce::uint8 lastOverKey = none;
     juce::uint8 lastOverValue = none;

@@ -3,8 +3,6 @@
 #include "BinaryData.h"
 #include "controls/KeyEdit.h"
 
-#include <algorithm>
-
 namespace
 {
 constexpr int zoom1KeyWidth = 11;
@@ -14,10 +12,9 @@ constexpr int zoom4KeyWidth = 44;
 
 KeyView::KeyView()
     : juce::Viewport (juce::String()),
-      keyEdit (std::make_unique<KeyEdit>())
+      keyEdit (std::make_unique<KeyEdit> (*this))
 {
     setViewedComponent (keyEdit.get(), false);
-    keyEdit->owner = this;
     setScrollBarsShown (false, false, false, false);
     setScrollOnDragMode (juce::Viewport::ScrollOnDragMode::never);
 }
@@ -62,7 +59,7 @@ void KeyView::setZoom (int zoom)
     }
 
     keyEdit->setBackground (juce::ImageCache::getFromMemory (data, size));
-    keyEdit->keyWidth = (juce::uint8) width;
+    keyEdit->setKeyWidth (width);
 }
 
 void KeyView::setScale (float factor)
@@ -77,28 +74,22 @@ void KeyView::setMove (float amount)
 
 void KeyView::setNote (unsigned char key, bool on)
 {
-    if (key >= keyCount)
-        return;
-
-    keyEdit->noteOn[key] = on;
-    keyEdit->repaintKeys (key, key);
+    keyEdit->setNote (key, on);
 }
 
 void KeyView::setAllNotesOff()
 {
-    keyEdit->noteOn.fill (false);
-    keyEdit->repaint();
+    keyEdit->setAllNotesOff();
 }
 
 void KeyView::setOffset (unsigned char value)
 {
-    keyEdit->valueOffset = (float) value - (float) valueCentre;
-    keyEdit->repaint();
+    keyEdit->setOffset (value);
 }
 
 void KeyView::setKeyBorder (unsigned char border)
 {
-    keyEdit->keyBorder = border;
+    keyEdit->setKeyBorder (border);
 }
 
 void KeyView::setKeyValues (unsigned char first, const unsigned char* source, unsigned char count)
@@ -108,15 +99,7 @@ void KeyView::setKeyValues (unsigned char first, const unsigned char* source, un
 
 void KeyView::getKeyValues (unsigned char first, unsigned char* dest, unsigned char count) const
 {
-    if (first >= keyCount || dest == nullptr)
-        return;
-
-    const auto n = std::min (keyCount - first, (int) count);
-
-    // Between a break-point drag step and its mouse-up the held values are
-    // already within range; limiting here keeps every read 7-bit safe anyway.
-    for (int i = 0; i < n; ++i)
-        dest[i] = (unsigned char) (int) juce::jlimit ((float) valueMin, (float) valueMax, keyEdit->values[(size_t) (first + i)]);
+    keyEdit->getKeyValues (first, dest, count);
 }
 
 void KeyView::sendMouseOverKey (unsigned char key, unsigned char value)

@@ -270,6 +270,53 @@ TEST_F (BreakPointTest, BreakPointBetweenAdjacentNeighboursOnlyMovesUpAndDown)
     EXPECT_EQ (keyValue (41), 61);
 }
 
+TEST_F (BreakPointTest, MarkerDraggedEitherWayResamplesTheSavedCurveExactly)
+{
+    struct Case
+    {
+        std::vector<int> neighbours;
+        int toKey;
+        float rise;
+        int firstKey;
+        std::vector<int> values;
+    };
+
+    // Key 40 holds 80, whose marker row is 68. On a jagged curve a sampling
+    // position a little off shows at once. Between neighbours one side is
+    // stretched and the other squeezed; a lone marker repeats an end value.
+    // Moved only sideways, some keys fall just short of a whole value as the
+    // sampling position is stepped out from each neighbour.
+    const std::vector<Case> cases {
+        { { 30, 50 }, 44, 15.0f, 29, { 77, 114, 68, 66, 79, 34, 46, 73, 100, 55, 53, 80, 107, 76, 60, 88, 46, 73, 66, 59, 86, 46, 83 } },
+        { { 30, 50 }, 36, -15.0f, 29, { 77, 114, 73, 32, 93, 52, 79, 73, 27, 25, 52, 79, 48, 32, 59, 86, 69, 39, 66, 93, 91, 46, 83 } },
+        { { 30, 50 }, 44, 0.0f, 29, { 77, 114, 68, 65, 77, 32, 44, 70, 96, 51, 48, 75, 101, 70, 53, 81, 40, 68, 62, 57, 85, 46, 83 } },
+        { { 30, 50 }, 35, 0.0f, 29, { 77, 114, 87, 60, 33, 107, 81, 37, 28, 52, 77, 68, 26, 50, 75, 99, 57, 48, 72, 97, 88, 46, 83 } },
+        { {}, 36, -15.0f, 76, { 37, 74, 14, 47, 84, 20, 57, 94, 94, 94, 94, 94 } },
+        { {}, 44, 15.0f, 0, { 21, 21, 21, 21, 21, 58, 95, 31, 68, 105, 41, 78 } },
+    };
+
+    std::vector<unsigned char> curve;
+
+    for (int key = 0; key < 88; ++key)
+        curve.push_back ((unsigned char) (14 + (key * 37) % 101));
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE ("to key " + std::to_string (c.toKey) + " rise " + std::to_string (c.rise));
+        view.setKeyValues (0, curve.data(), 88);
+        editorOf (view).popupItemChosen (2);
+
+        for (const auto key : c.neighbours)
+            toggleBreakPoint (key);
+
+        toggleBreakPoint (40);
+        pointer.press (keyCentre (40), 68.0f);
+        pointer.drag (keyCentre (c.toKey), 68.0f - c.rise);
+        EXPECT_EQ (valuesOf (view, c.firstKey, (int) c.values.size()), c.values);
+        pointer.release (keyCentre (c.toKey), 68.0f - c.rise);
+    }
+}
+
 TEST_F (BreakPointTest, MenuActsOnTheKeyOfTheRightPress)
 {
     pointer.press (keyCentre (10), 100.0f, rightButton);
