@@ -213,6 +213,11 @@ void MainComponent::followPartBank (int part, int bank, const std::function<void
 {
     partBank[(size_t) part] = bank;
 
+    // The entry waiting for its name is the edited part's sound: a new sound
+    // of that part, or another part taken up for editing, outdates it.
+    if (part == currentPart || bank == editableBank)
+        pendingSelectionId = 0;
+
     if (bank == editableBank)
     {
         enableAllControls();
