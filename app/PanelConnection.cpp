@@ -21,9 +21,11 @@
 // The instrument's reports are taken only while connected. The link posts
 // every report of a connection after that connection's CONNECT_OK, and the
 // message queue keeps the order, so reports of an ended connection arrive
-// before the next CONNECT_OK and are dropped. A connect result counts only
-// while its search is on: the link posts it before a disconnect can end that
-// search, so a result of an ended search arrives while the panel is idle.
+// before the next CONNECT_OK and are dropped. A connect result carries the
+// number of its search, and counts only while that search is the link's last
+// one and the panel is searching: the link posts a result after it lets go of
+// its state lock, so a CANCEL and a new search may come before the result of
+// the search they ended.
 
 namespace
 {
@@ -143,7 +145,8 @@ void MainComponent::endConnection (bool stopLink)
 
 void MainComponent::onConnectMessage (const juce::Message& message)
 {
-    if (const auto* connect = dynamic_cast<const ConnectMessage*> (&message))
+    // A result of a search that a newer one has replaced concerns nobody.
+    if (const auto* connect = dynamic_cast<const ConnectMessage*> (&message); connect != nullptr && connect->search == midi.getSearchNumber())
         onConnect (&midi, connect->result);
 }
 
