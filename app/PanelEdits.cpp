@@ -167,7 +167,7 @@ void MainComponent::comboBoxChanged (juce::ComboBox* comboBox)
             return;
 
         // The user's choice stays shown, whatever entry arrives late.
-        pendingSelectionId = 0;
+        connectionFlow.setWaitingSelection (0);
 
         if (! hasEditedPart() || program >= programCount)
             return;
