@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ConnectionFlow.h"
 #include "app/SettingsFiles.h"
 #include "app/WindowScale.h"
 #include "controls/CustomAlertWindow.h"
@@ -212,7 +213,6 @@ private:
     juce::ImageButton zoomOutButton;
     MidiVelmor midi;
     std::unique_ptr<CustomAlertWindow> messageBox;
-    int messageBoxSerial = 0;
     SettingsFiles appProperties;
     int midiInputIndex = -1;
     int midiOutputIndex = -1;
@@ -235,33 +235,16 @@ private:
     juce::Image scaledBackground;
     float scaledBackgroundScale = 0.0f;
 
-    // The connection flow and the following of the instrument: the panel's
-    // own view of the connection (the table in PanelConnection.cpp), the box
-    // shown, and what the panel still waits for.
-    enum class Connection
-    {
-        idle,
-        searching,
-        failed,
-        connected,
-        lost
-    };
-
-    Connection connection = Connection::idle;
-    int messageBoxType = 0;
-    // Part-name requests not yet answered, per part, counted on the message
-    // thread and on "MidiProcessing". A part name the panel did not ask for
-    // through askPartName is followed only when it brings a new bank.
-    std::array<std::atomic<int>, partCount> partNamesAsked {};
-    // The list entry to select once it arrives; 0 for none.
-    int pendingSelectionId = 0;
+    // The panel's own view of the connection, the box shown, and what the
+    // panel still waits for.
+    ConnectionFlow connectionFlow;
 
     void postToPanel (std::function<void()> action);
     bool isFollowingConnection() const;
-    void endConnection (bool stopLink);
     void followLayerMode (MidiVelmor& link, unsigned char mode);
+    // A part name the panel did not ask for here is followed only when it
+    // brings a new bank.
     void askPartName (MidiVelmor& link, int part);
-    bool takePartNameReply (int part);
     void followPartBank (int part, int bank, const std::function<void()>& loadPart);
     void showListEntry (int index, const juce::String& text);
     void selectListEntry (int id);

@@ -2,28 +2,17 @@
 // link posts to the panel.
 #include "app/MainComponent.h"
 
-// The connection as the panel sees it; the toggle and the box show it.
-//
-//   state      toggle  box                      event                       next
-//   idle       off     none                     toggle switched on          searching
-//   searching  on      searching text           CONNECT_OK                  connected
-//                                               codes 1 to 4                failed
-//                                               the box's button (CANCEL)   idle, search stopped
-//   failed     off     searching, not-found     the box's button (CANCEL)   idle
-//                      or out-of-date text
-//   connected  on      none                     toggle switched off         idle, all cleared
-//                                               ping time-out               lost
-//   lost       on      connection-lost text     the box's button (OK)       idle
-//
-// The box's button carries the state's follow-up, so a file-error box that
-// replaces the searching or lost box takes that follow-up over.
+// The states of the connection are ConnectionFlow's; the panel carries out
+// what each transition asks of the link, the toggle, the box and the list.
 //
 // The instrument's reports are taken only while connected. The link posts
 // every report of a connection after that connection's CONNECT_OK, and the
 // message queue keeps the order, so reports of an ended connection arrive
-// before the next CONNECT_OK and are dropped. A connect result counts only
-// while its search is on: the link posts it before a disconnect can end that
-// search, so a result of an ended search arrives while the panel is idle.
+// before the next CONNECT_OK and are dropped. A connect result carries the
+// number of its search, and counts only while that search is the link's last
+// one and the panel is searching: the link posts a result after it lets go of
+// its state lock, so a CANCEL and a new search may come before the result of
+// the search they ended.
 
 namespace
 {
@@ -65,7 +54,7 @@ void MainComponent::postToPanel (std::function<void()> action)
 
 bool MainComponent::isFollowingConnection() const
 {
-    return connection == Connection::connected && midi.getConnectionState() == Midi::STATE_CONNECTED;
+    return connectionFlow.getState() == ConnectionFlow::State::connected && midi.getConnectionState() == Midi::STATE_CONNECTED;
 }
 
 void MainComponent::handleMessage (const juce::Message& message)
@@ -117,14 +106,14 @@ void MainComponent::connectButtonClicked()
     if (! connectButton.getToggleState())
     {
         currentPart = -1;
-        endConnection (true);
+        midi.disconnect();
+        connectionFlow.end();
         clearAllControls();
         return;
     }
 
     microPCombo.clear (juce::sendNotificationAsync);
-    pendingSelectionId = 0;
-    connection = Connection::searching;
+    connectionFlow.startSearch();
     openMessageBox ({}, searchingText, searchingBox);
 
     midi.setActiveInput (midiInputIndex);
@@ -132,18 +121,10 @@ void MainComponent::connectButtonClicked()
     midi.connect();
 }
 
-void MainComponent::endConnection (bool stopLink)
-{
-    if (stopLink)
-        midi.disconnect();
-
-    connection = Connection::idle;
-    pendingSelectionId = 0;
-}
-
 void MainComponent::onConnectMessage (const juce::Message& message)
 {
-    if (const auto* connect = dynamic_cast<const ConnectMessage*> (&message))
+    // A result of a search that a newer one has replaced concerns nobody.
+    if (const auto* connect = dynamic_cast<const ConnectMessage*> (&message); connect != nullptr && connect->search == midi.getSearchNumber())
         onConnect (&midi, connect->result);
 }
 
@@ -151,19 +132,18 @@ void MainComponent::onConnect (MidiVelmor*, int code)
 {
     juce::Logger::writeToLog ("onConnect(" + juce::String (code) + ")");
 
-    const bool searchBoxOpen = messageBox != nullptr && messageBoxType == searchingBox;
+    const bool searchBoxOpen = messageBox != nullptr && connectionFlow.getBoxType() == searchingBox;
 
     if (code == Midi::CONNECT_OK)
     {
         // A result that the toggle no longer waits for must not leave the link
         // connected behind it.
-        if (connection != Connection::searching || ! connectButton.getToggleState() || midi.getConnectionState() != Midi::STATE_CONNECTED)
+        if (! connectButton.getToggleState() || midi.getConnectionState() != Midi::STATE_CONNECTED || ! connectionFlow.takeResult (true))
         {
             midi.disconnect();
             return;
         }
 
-        connection = Connection::connected;
         midiInputIndex = midi.getActiveInput();
         midiOutputIndex = midi.getActiveOutput();
         saveProperties();
@@ -171,15 +151,12 @@ void MainComponent::onConnect (MidiVelmor*, int code)
         if (searchBoxOpen)
             messageBox->exitModalState (0);
 
-        for (auto& asked : partNamesAsked)
-            asked = 0;
-
         midi.getMicroPNameList (allNamesBank, allNamesIndex);
         midi.getLayerMode();
         return;
     }
 
-    if (connection != Connection::searching)
+    if (! connectionFlow.takeResult (false))
         return;
 
     if (code == Midi::CONNECT_OUT_OF_DATE)
@@ -195,14 +172,13 @@ void MainComponent::onConnect (MidiVelmor*, int code)
         messageBox->setMessage (outOfDateText());
 
     connectButton.setToggleState (false, juce::dontSendNotification);
-    connection = Connection::failed;
 }
 
 void MainComponent::onConnectionLost (MidiVelmor*)
 {
     juce::Logger::writeToLog ("onConnectionLost");
 
-    connection = Connection::lost;
+    connectionFlow.loseConnection();
     openMessageBox ({}, connectionLostText, connectionLostBox);
 }
 
@@ -212,7 +188,7 @@ void MainComponent::openMessageBox (juce::String title, juce::String message, in
         messageBox->exitModalState (0);
 
     messageBox = std::make_unique<CustomAlertWindow> (title, message);
-    messageBoxType = type;
+    const auto serial = connectionFlow.openBox (type);
     messageBox->setFont (createPanelFont().withHeight (messageFontHeight));
     messageBox->setColour (juce::AlertWindow::backgroundColourId, boxBackground);
     messageBox->setColour (juce::AlertWindow::textColourId, boxText);
@@ -234,7 +210,6 @@ void MainComponent::openMessageBox (juce::String title, juce::String message, in
 
     // The callback may come after the box was replaced or the panel has gone:
     // it knows the box by its serial and the panel through a safe pointer.
-    const auto serial = ++messageBoxSerial;
     const juce::Component::SafePointer<MainComponent> panel (this);
 
     messageBox->enterModalState (true, juce::ModalCallbackFunction::create ([panel, serial] (int result)
@@ -246,7 +221,7 @@ void MainComponent::messageBoxCallback (int result, juce::Component::SafePointer
 {
     juce::Logger::writeToLog ("messageBoxCallback: exit with result = " + juce::String (result));
 
-    if (panel != nullptr && panel->messageBox != nullptr && panel->messageBoxSerial == serial)
+    if (panel != nullptr && panel->messageBox != nullptr && panel->connectionFlow.isBox (serial))
         panel->closeMessageBox (result);
 }
 
@@ -257,19 +232,22 @@ void MainComponent::closeMessageBox (int result)
 
     messageBox->setVisible (false);
     messageBox.reset();
-    messageBoxType = 0;
+    connectionFlow.closeBox();
 
     // Result 0 is the panel's own closing; a button carries the follow-up of
     // the state the box was shown for, whichever box shows it now.
     if (result == 0)
         return;
 
-    if (connection == Connection::searching || connection == Connection::failed || connection == Connection::lost)
-    {
-        // A lost link has already stopped itself.
-        const auto stopLink = connection != Connection::lost;
-        connectButton.setToggleState (false, juce::dontSendNotification);
-        endConnection (stopLink);
-        microPCombo.clear (juce::sendNotificationAsync);
-    }
+    const auto followUp = connectionFlow.pressBoxButton();
+
+    if (followUp == ConnectionFlow::ButtonFollowUp::none)
+        return;
+
+    connectButton.setToggleState (false, juce::dontSendNotification);
+
+    if (followUp == ConnectionFlow::ButtonFollowUp::stopSearch)
+        midi.disconnect();
+
+    microPCombo.clear (juce::sendNotificationAsync);
 }

@@ -163,7 +163,13 @@ void MainComponent::comboBoxChanged (juce::ComboBox* comboBox)
     {
         const auto program = microPCombo.getSelectedId() - 1;
 
-        if (! hasEditedPart() || ! juce::isPositiveAndBelow (program, programCount))
+        if (program < 0)
+            return;
+
+        // The user's choice stays shown, whatever entry arrives late.
+        connectionFlow.setWaitingSelection (0);
+
+        if (! hasEditedPart() || program >= programCount)
             return;
 
         const auto part = (unsigned char) currentPart;

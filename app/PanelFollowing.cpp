@@ -11,19 +11,6 @@ constexpr int editableBank = 0;
 constexpr int firstLayerBank = 64;
 constexpr int nameListSize = 64;
 
-// Takes one from a count that never goes below zero, even when a reset on a
-// new connection meets a request under way on another thread.
-bool takeOne (std::atomic<int>& count)
-{
-    auto value = count.load();
-
-    while (value > 0)
-        if (count.compare_exchange_weak (value, value - 1))
-            return true;
-
-    return false;
-}
-
 // "NN  name", NN counting from 01.
 juce::String entryText (int index, const juce::String& name)
 {
@@ -70,16 +57,10 @@ void MainComponent::followLayerMode (MidiVelmor& link, unsigned char mode)
 void MainComponent::askPartName (MidiVelmor& link, int part)
 {
     // Counted first: the reply may be handled before the request returns.
-    auto& asked = partNamesAsked[(size_t) part];
-    ++asked;
+    connectionFlow.askPartName (part);
 
     if (! link.getPartMicroPName ((unsigned char) part))
-        takeOne (asked);
-}
-
-bool MainComponent::takePartNameReply (int part)
-{
-    return takeOne (partNamesAsked[(size_t) part]);
+        connectionFlow.takePartNameReply (part);
 }
 
 void MainComponent::onGetMicroPNameList (MidiVelmor*, unsigned char, unsigned char, const juce::StringArray& names)
@@ -111,7 +92,7 @@ void MainComponent::showListEntry (int index, const juce::String& text)
     const auto id = index + 1;
     // The shown text of a selected entry follows its new text only when
     // selected again.
-    const auto selected = id == pendingSelectionId || id == microPCombo.getSelectedId();
+    const auto selected = id == connectionFlow.getWaitingSelection() || id == microPCombo.getSelectedId();
 
     // Names that came out of order may have put an entry past its index:
     // an id is never added twice.
@@ -130,7 +111,7 @@ void MainComponent::selectListEntry (int id)
 {
     // An entry that has not arrived yet is selected when it does.
     const auto present = microPCombo.indexOfItemId (id) >= 0;
-    pendingSelectionId = present ? 0 : id;
+    connectionFlow.setWaitingSelection (present ? 0 : id);
     microPCombo.setSelectedId (present ? id : 0, juce::dontSendNotification);
 }
 
@@ -200,7 +181,7 @@ void MainComponent::onPartMessage (const juce::Message& message)
     // The instrument also names the part at the head of the part's data, so a
     // name the panel did not ask for counts only when it brings a new bank:
     // else each load would ask for the next one.
-    if (! takePartNameReply (reply->part) && reply->bank == partBank[(size_t) reply->part])
+    if (! connectionFlow.takePartNameReply (reply->part) && reply->bank == partBank[(size_t) reply->part])
         return;
 
     followPartBank (reply->part, reply->bank, [this, part = reply->part, number = reply->number]
@@ -212,6 +193,11 @@ void MainComponent::onPartMessage (const juce::Message& message)
 void MainComponent::followPartBank (int part, int bank, const std::function<void()>& loadPart)
 {
     partBank[(size_t) part] = bank;
+
+    // The entry waiting for its name is the edited part's sound: a new sound
+    // of that part, or another part taken up for editing, outdates it.
+    if (part == currentPart || bank == editableBank)
+        connectionFlow.setWaitingSelection (0);
 
     if (bank == editableBank)
     {
@@ -235,7 +221,7 @@ void MainComponent::followPartBank (int part, int bank, const std::function<void
             currentPart = other;
             midi.editChannel = (unsigned char) other;
 
-            if (partNamesAsked[(size_t) other] == 0)
+            if (! connectionFlow.isPartNameAsked (other))
                 askPartName (midi, other);
         }
 

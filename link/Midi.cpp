@@ -119,9 +119,15 @@ int Midi::getConnectionState() const
     return connectionState;
 }
 
+int Midi::getSearchNumber() const
+{
+    return searchNumber;
+}
+
 void Midi::connect()
 {
     int code = noReport;
+    int search = 0;
 
     {
         const juce::ScopedLock sl (stateLock);
@@ -130,16 +136,26 @@ void Midi::connect()
             return;
 
         startProcessing();
+        search = ++searchNumber;
         code = connectSequence();
     }
 
-    report (code);
+    report (code, search);
 }
 
-void Midi::report (int code)
+void Midi::report (int code, int search)
 {
     if (code != noReport)
-        onConnect (code);
+        onSearchResult (code, search);
+}
+
+void Midi::onSearchResult (int code, int)
+{
+    onConnect (code);
+}
+
+void Midi::onConnect (int)
+{
 }
 
 void Midi::disconnect()
@@ -335,6 +351,7 @@ void Midi::handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage&
 void Midi::timerCallback (int timerId)
 {
     int code = noReport;
+    int search = 0;
     bool lost = false;
 
     {
@@ -353,7 +370,10 @@ void Midi::timerCallback (int timerId)
             }
 
             if (connectionState == STATE_SCANNING)
+            {
+                search = searchNumber;
                 code = connectSequence();
+            }
         }
         else if (timerId == PING_TIMER && connectionState == STATE_CONNECTED)
         {
@@ -374,7 +394,7 @@ void Midi::timerCallback (int timerId)
     if (lost)
         onDisconnect();
     else
-        report (code);
+        report (code, search);
 }
 
 bool Midi::processNextMessage()
@@ -414,6 +434,7 @@ bool Midi::processNextMessage()
 void Midi::handleIdentifyReply (const juce::MidiMessage& message, juce::uint32 flushes)
 {
     int code = noReport;
+    int search = 0;
 
     {
         const juce::ScopedLock sl (stateLock);
@@ -427,6 +448,7 @@ void Midi::handleIdentifyReply (const juce::MidiMessage& message, juce::uint32 f
             return;
 
         stopTimer (CONNECT_TIMER);
+        search = searchNumber;
 
         if (checkSoftwareVersion (message))
         {
@@ -442,7 +464,9 @@ void Midi::handleIdentifyReply (const juce::MidiMessage& message, juce::uint32 f
         }
     }
 
-    report (code);
+    // Past the lock a disconnect and a new search may come before the report:
+    // the search number tells this result from the new search's.
+    report (code, search);
 
     if (code == CONNECT_OK)
     {

@@ -71,6 +71,10 @@ public:
 
     // Starts a search when disconnected; the result comes through onConnect.
     void connect();
+    // The number of the last search that connect() started. Each result is
+    // reported with the number of its search: it may be passed on after a
+    // disconnect and a new search, and then no longer concerns the caller.
+    int getSearchNumber() const;
     // Stops the timers and closes whatever ports are open.
     void disconnect();
 
@@ -93,7 +97,10 @@ protected:
     // Hooks run on the message thread or on "MidiProcessing" with no lock of
     // the link held, and must return at once, without waiting for either
     // thread. onDisconnect may delete the link; the others must not.
-    virtual void onConnect (int code) = 0;
+    // A connect result comes to onSearchResult with the number of its search;
+    // unless overridden, that passes the code alone on to onConnect.
+    virtual void onSearchResult (int code, int search);
+    virtual void onConnect (int code);
     virtual void onDisconnect() = 0;
     virtual juce::MidiMessage createPingRequest() = 0;
     virtual bool checkPingReply (const juce::MidiMessage& message) = 0;
@@ -126,7 +133,7 @@ private:
     void setDefaultMidiOutput (const juce::MidiDeviceInfo& device);
     bool isOutputOpen();
     void sendPingRequest();
-    void report (int code);
+    void report (int code, int search);
     void handleIdentifyReply (const juce::MidiMessage& message, juce::uint32 flushes);
     bool processNextMessage();
 
@@ -145,6 +152,7 @@ private:
     bool outputOpen = false;
     std::unique_ptr<juce::MidiMessage> pingRequest;
     std::atomic<bool> pingReplyReceived { true };
+    std::atomic<int> searchNumber { 0 };
     juce::MidiMessage identifyMessage;
     bool processingStopped = false;
 

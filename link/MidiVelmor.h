@@ -144,7 +144,7 @@ public:
     static bool hasSevenBitNrpnBlockValues (const ST_MICROPERFORMANCE& record);
 
     // The connection manager's hooks, open to tests and the fuzzer.
-    void onConnect (int result) override;
+    void onSearchResult (int result, int search) override;
     void onDisconnect() override;
     juce::MidiMessage createPingRequest() override;
     bool checkPingReply (const juce::MidiMessage& message) override;
@@ -185,7 +185,7 @@ private:
     template<typename Callback>
     void callListeners (Callback&& callback);
 
-    void sendOnConnect (int result);
+    void sendOnConnect (int result, int search);
     void sendOnConnectionLost();
     void sendOnSoundChanged (unsigned char channel, unsigned char bank, unsigned char program);
     void sendOnGetPartMicroPName (unsigned char part, unsigned char bank, unsigned char number, const juce::String& name);

@@ -1,14 +1,14 @@
 // MidiVelmor: the reports to the panel, posted or called, and the connection hooks that lead to them.
 #include "link/MidiVelmor.h"
 
-void MidiVelmor::onConnect (int result)
+void MidiVelmor::onSearchResult (int result, int search)
 {
     {
         const juce::ScopedLock sl (recordLock);
         pendingReply = none;
     }
 
-    sendOnConnect (result);
+    sendOnConnect (result, search);
 }
 
 void MidiVelmor::onDisconnect()
@@ -33,9 +33,9 @@ void MidiVelmor::callListeners (Callback&& callback)
     listeners.callChecked (checker, callback);
 }
 
-void MidiVelmor::sendOnConnect (int result)
+void MidiVelmor::sendOnConnect (int result, int search)
 {
-    post (new ConnectMessage (result));
+    post (new ConnectMessage (result, search));
 }
 
 void MidiVelmor::sendOnConnectionLost()

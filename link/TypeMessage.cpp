@@ -3,8 +3,9 @@
 TypeMessage::TypeMessage (int messageType) : type (messageType) {}
 TypeMessage::~TypeMessage() = default;
 
-ConnectMessage::ConnectMessage (int connectResult) : TypeMessage (MSG_CONNECT),
-                                                     result (connectResult) {}
+ConnectMessage::ConnectMessage (int connectResult, int searchNumber) : TypeMessage (MSG_CONNECT),
+                                                                       result (connectResult),
+                                                                       search (searchNumber) {}
 ConnectMessage::~ConnectMessage() = default;
 
 SoundMessage::SoundMessage (int soundChannel, int soundBank, int soundProgram)

@@ -27,10 +27,12 @@ public:
 class ConnectMessage : public TypeMessage
 {
 public:
-    explicit ConnectMessage (int connectResult);
+    ConnectMessage (int connectResult, int searchNumber);
     ~ConnectMessage() override;
 
     int result;
+    // The link's number of the search that gave the result.
+    int search;
 };
 
 class SoundMessage : public TypeMessage

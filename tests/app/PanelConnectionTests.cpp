@@ -396,6 +396,65 @@ TEST_F (PanelConnection, AConnectResultArrivingAfterCancelLeavesTheLinkDisconnec
     EXPECT_TRUE (LogFile::containsInOrder (takeLog(), { "messageBoxCallback: exit with result = 1", "onConnect(0)" }));
 }
 
+TEST_F (PanelConnection, AResultOfACancelledSearchLeavesTheNextSearchToItsOwnResult)
+{
+    // The link posts a search's result once past its state lock, so CANCEL
+    // and a new search may come before it. The result is posted here as the
+    // link would post it then.
+    struct Case
+    {
+        const char* cancelledSearchReports;
+        int code;
+    };
+
+    const Case cases[] = {
+        { "connected", Midi::CONNECT_OK },
+        { "out of date", Midi::CONNECT_OUT_OF_DATE },
+    };
+
+    buildWithLongSearches();
+    instrument().setPart (0, quietPart());
+
+    const auto searchAsksAgain = [this]
+    {
+        const auto asked = instrument().getIdentityRequestCount();
+        clickConnect();
+        return PanelHarness::pumpUntil ([this, asked]
+                                        { return instrument().getIdentityRequestCount() > asked; });
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.cancelledSearchReports);
+        ASSERT_TRUE (searchAsksAgain());
+        const auto cancelledSearch = panel().midi.getSearchNumber();
+
+        // user clicks CANCEL, then connect again
+        clickBoxButton();
+        ASSERT_TRUE (PanelHarness::pumpUntil ([this]
+                                              { return panel().messageBox == nullptr; }));
+        ASSERT_TRUE (searchAsksAgain());
+        takeLog();
+
+        // the cancelled search's result, then the instrument answers the new one
+        panel().midi.messageListener->postMessage (new ConnectMessage (c.code, cancelledSearch));
+        send (FromInstrument::identityReply (1, 4, 0x48));
+
+        ASSERT_TRUE (PanelHarness::pumpUntil ([this]
+                                              { return panel().messageBox == nullptr && panel().midi.getConnectionState() == Midi::STATE_CONNECTED; }));
+        settle();
+        EXPECT_TRUE (panel().connectButton.getToggleState());
+        EXPECT_EQ (panel().midi.getConnectionState(), Midi::STATE_CONNECTED);
+        const auto log = takeLog();
+        EXPECT_EQ (LogFile::count (log, "onConnect(0)"), 1);
+        EXPECT_EQ (LogFile::count (log, "onConnect(4)"), 0);
+
+        // the user switches off, for the next case
+        clickConnect();
+        settle();
+    }
+}
+
 TEST_F (PanelConnection, ReportsQueuedBeforeSwitchingOffLeaveTheClearedPanelAlone)
 {
     auto main = shownPart ("Main", 2, 4);

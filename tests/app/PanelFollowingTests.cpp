@@ -450,3 +450,59 @@ TEST_F (PanelFollowing, PickingAnEditableMicroperformanceWhileMaskedBringsEditin
     EXPECT_EQ (panel().microPCombo.getText(), "03  Studio");
     EXPECT_EQ (takeWire(), (Wire { "cc 0 0=0", "program 0=2", "part name? 0", "part data? 0", "part data? 0" }));
 }
+
+TEST_F (PanelFollowing, AnEntryWaitingForItsNameGivesWayToTheUsersChoiceAndToANewerPartReply)
+{
+    struct Case
+    {
+        const char* meanwhile;
+        std::function<void()> act;
+        int selectedId;
+        juce::String shown;
+    };
+
+    const Case cases[] = {
+        { "the user picks 02", [this]
+          { panel().microPCombo.setSelectedId (2, juce::sendNotificationSync); },
+          2,
+          "02  B" },
+        { "part 0 is reported playing 03", [this]
+          {
+              instrument().setPart (0, quietShownPart ("C", 0, 2, 3));
+              send (FromInstrument::programChange (0, 0, 2));
+          },
+          3,
+          "03  C" },
+        { "part 0 is reported on bank 2", [this]
+          {
+              instrument().setPart (0, quietShownPart ("Organ", 2, 5, 3));
+              send (FromInstrument::changeMode (0));
+          },
+          0,
+          "" },
+    };
+
+    instrument().setNames (0, { "A", "B", "C" });
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.meanwhile);
+        // part 0 plays number 5, whose name has not come
+        instrument().setPart (0, quietShownPart ("F", 0, 5, 2));
+        connect();
+        ASSERT_EQ (panel().microPCombo.getSelectedId(), 0);
+
+        c.act();
+        settle();
+        send (FromInstrument::name (5, "F"));
+        settle();
+
+        EXPECT_EQ (panel().microPCombo.getNumItems(), 4);
+        EXPECT_EQ (panel().microPCombo.getSelectedId(), c.selectedId);
+        EXPECT_EQ (panel().microPCombo.getText(), c.shown);
+
+        // the user switches off, for the next case
+        clickConnect();
+        settle();
+    }
+}

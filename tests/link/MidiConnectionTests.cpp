@@ -506,6 +506,72 @@ TEST (MidiConnection, ConnectWhileSearchingOrConnectedDoesNothing)
     EXPECT_EQ (instrument.getTries().size(), 1);
 }
 
+TEST (MidiConnection, EachResultComesWithTheNumberOfItsSearch)
+{
+    // Records the number that comes with each result, on whichever thread.
+    class NumberingLink : public TestLink
+    {
+    public:
+        using TestLink::TestLink;
+
+        ~NumberingLink() override
+        {
+            stopProcessing();
+        }
+
+        std::vector<int> getSearches() const
+        {
+            const std::lock_guard<std::mutex> lock (mutex);
+            return searches;
+        }
+
+    protected:
+        void onSearchResult (int code, int search) override
+        {
+            {
+                const std::lock_guard<std::mutex> lock (mutex);
+                searches.push_back (search);
+            }
+
+            TestLink::onSearchResult (code, search);
+        }
+
+    private:
+        mutable std::mutex mutex;
+        std::vector<int> searches;
+    };
+
+    auto owned = std::make_unique<VirtualMidiPorts> (juce::StringArray { "X" }, juce::StringArray { "A" });
+    auto& ports = *owned;
+    NumberingLink link (std::move (owned));
+    ScriptedInstrument instrument (ports, "A", "X");
+
+    // A search whose only output fails to open (reported on the message
+    // thread), then one refused and one accepted (reported on
+    // "MidiProcessing"): each comes with a number of its own.
+    ports.setFailsToOpen ("A", true);
+    link.connect();
+    std::vector<int> started { link.getSearchNumber() };
+    link.disconnect();
+    ports.setFailsToOpen ("A", false);
+
+    for (const auto refuses : { true, false })
+    {
+        instrument.refuses = refuses;
+        link.connect();
+        started.push_back (link.getSearchNumber());
+        ASSERT_TRUE (pumpUntil ([&link, &started]
+                                { return link.getSearches().size() == started.size(); },
+                                slackMs));
+        link.disconnect();
+    }
+
+    EXPECT_EQ (link.getConnectCodes(), (std::vector<int> { Midi::CONNECT_NOT_FOUND, Midi::CONNECT_OUT_OF_DATE, Midi::CONNECT_OK }));
+    EXPECT_EQ (link.getSearches(), started);
+    EXPECT_LT (started[0], started[1]);
+    EXPECT_LT (started[1], started[2]);
+}
+
 TEST (MidiConnection, PingsEveryPeriodWhileAnswered)
 {
     TwoByTwo rig;
