@@ -4,10 +4,11 @@
 #include "BinaryData.h"
 #include "app/PanelTables.h"
 
-// The panel's tables and the record describe the same parameters and keys.
+// The panel's tables and the record describe the same parameters, and the
+// key view limits its values to the range that the panel edits.
 static_assert (PART_PARAM_COUNT == ST_MICROPERFORMANCE::paramCount);
 static_assert (KEY_PARAM_COUNT == ST_MICROPERFORMANCE::trackCount);
-static_assert (KEY_COUNT == ST_MICROPERFORMANCE::keyCount);
+static_assert (KEY_VALUE_MIN == KeyView::valueMin && KEY_VALUE_MAX == KeyView::valueMax && KEY_VALUE_CENTRE == KeyView::valueCentre);
 
 namespace
 {
