@@ -14,7 +14,7 @@ namespace
 {
 constexpr auto logFileName = "Midi.log";
 constexpr unsigned char logEveryLevel = 0x1F;
-constexpr auto applicationName = "Velmor Piano Editor";
+constexpr auto applicationName = VELMOR_PRODUCT_NAME;
 constexpr double splashSeconds = 4.0;
 
 constexpr int kCircleRadioGroup = 1;

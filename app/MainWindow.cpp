@@ -11,7 +11,7 @@ VelmorEditorApplication::MainWindow::MainWindow()
     setSize (PANEL_WIDTH, PANEL_HEIGHT);
     centreWithSize (getWidth(), getHeight());
     setUsingNativeTitleBar (true);
-    setName (juce::String ("Velmor Piano Editor") + " v" + "1.0");
+    setName (VELMOR_PRODUCT_NAME " v" VELMOR_PRODUCT_VERSION);
 
     if (auto* peer = getPeer())
         peer->setIcon (juce::ImageCache::getFromMemory (BinaryData::icon_16x16_png, BinaryData::icon_16x16_pngSize));

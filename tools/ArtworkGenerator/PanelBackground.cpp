@@ -289,7 +289,7 @@ juce::Image PanelBackground::splash()
 
     g.setColour (ArtStyle::dimCaption);
     g.setFont (ArtStyle::font (22.0f));
-    g.drawText ("Version 1.0", 0, 396, PANEL_WIDTH, 30, juce::Justification::centred);
+    g.drawText ("Version " VELMOR_PRODUCT_VERSION, 0, 396, PANEL_WIDTH, 30, juce::Justification::centred);
 
     // A keyboard along the bottom edge.
     const juce::Rectangle<float> keys { 62.0f, 560.0f, 900.0f, 120.0f };
