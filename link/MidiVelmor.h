@@ -37,6 +37,7 @@
 class MidiVelmor : public Midi
 {
 public:
+    // What onException reports; the link defines no value and reports none.
     enum Exception
     {
     };
