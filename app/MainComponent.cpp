@@ -5,16 +5,17 @@
 #include "app/DesktopWorkArea.h"
 #include "app/PanelTables.h"
 
-// The panel's tables and the record describe the same parameters and keys.
+// The panel's tables and the record describe the same parameters, and the
+// key view limits its values to the range that the panel edits.
 static_assert (PART_PARAM_COUNT == ST_MICROPERFORMANCE::paramCount);
 static_assert (KEY_PARAM_COUNT == ST_MICROPERFORMANCE::trackCount);
-static_assert (KEY_COUNT == ST_MICROPERFORMANCE::keyCount);
+static_assert (KEY_VALUE_MIN == KeyView::valueMin && KEY_VALUE_MAX == KeyView::valueMax && KEY_VALUE_CENTRE == KeyView::valueCentre);
 
 namespace
 {
 constexpr auto logFileName = "Midi.log";
 constexpr unsigned char logEveryLevel = 0x1F;
-constexpr auto applicationName = "Velmor Piano Editor";
+constexpr auto applicationName = VELMOR_PRODUCT_NAME;
 constexpr double splashSeconds = 4.0;
 
 constexpr int kCircleRadioGroup = 1;

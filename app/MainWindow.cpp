@@ -2,21 +2,16 @@
 
 #include "BinaryData.h"
 #include "app/MainComponent.h"
-
-namespace
-{
-constexpr int windowWidth = 1024;
-constexpr int windowHeight = 748;
-} // namespace
+#include "app/PanelTables.h"
 
 VelmorEditorApplication::MainWindow::MainWindow()
     : juce::DocumentWindow ({}, juce::Colours::lightgrey, juce::DocumentWindow::minimiseButton | juce::DocumentWindow::closeButton, true)
 {
     setContentOwned (new MainComponent(), false);
-    setSize (windowWidth, windowHeight);
+    setSize (PANEL_WIDTH, PANEL_HEIGHT);
     centreWithSize (getWidth(), getHeight());
     setUsingNativeTitleBar (true);
-    setName (juce::String ("Velmor Piano Editor") + " v" + "1.0");
+    setName (VELMOR_PRODUCT_NAME " v" VELMOR_PRODUCT_VERSION);
 
     if (auto* peer = getPeer())
         peer->setIcon (juce::ImageCache::getFromMemory (BinaryData::icon_16x16_png, BinaryData::icon_16x16_pngSize));

@@ -25,8 +25,9 @@ const juce::Colour boxButtonText { 0xffffffff };
 constexpr auto searchingText = "  Searching for Velmor Piano device. Please wait...  ";
 constexpr auto notFoundText = "  Velmor Piano device not found!\n  Please, connect usb cable to the device and retry.  ";
 constexpr auto connectionLostText = "  Velmor Piano device communication lost!\n  Please, verify usb cable connection and retry.  ";
-// The oldest instrument software that the link accepts.
-constexpr auto oldestAcceptedVersion = "v1.4.0";
+// The oldest instrument software that the link accepts; the link does not
+// check the third number.
+const juce::String oldestAcceptedVersion = "v" + juce::String (MidiVelmor::oldestAcceptedSoftware.major) + "." + juce::String (MidiVelmor::oldestAcceptedSoftware.minor) + ".0";
 
 constexpr unsigned char allNamesBank = 0;
 constexpr unsigned char allNamesIndex = 127;

@@ -142,6 +142,8 @@ void MainComponent::sliderValueChanged (juce::Slider* slider)
     }
 }
 
+// A double-click on a value read-out changes nothing; one on the slider beside
+// it returns the slider to the centre.
 void MainComponent::labelDoubleClick (CustomLabel*)
 {
 }

@@ -20,7 +20,7 @@ void MainComponent::initProperties()
     // The folders come with the panel's environment; the options name the file
     // and set its form.
     juce::PropertiesFile::Options options;
-    options.applicationName = "Velmor Piano Editor";
+    options.applicationName = VELMOR_PRODUCT_NAME;
     options.filenameSuffix = "settings";
     options.ignoreCaseOfKeyNames = true;
     options.storageFormat = juce::PropertiesFile::storeAsXML;

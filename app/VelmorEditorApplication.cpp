@@ -13,12 +13,12 @@ VelmorEditorApplication::~VelmorEditorApplication()
 
 const juce::String VelmorEditorApplication::getApplicationName()
 {
-    return "Velmor Piano Editor";
+    return VELMOR_PRODUCT_NAME;
 }
 
 const juce::String VelmorEditorApplication::getApplicationVersion()
 {
-    return "1.0";
+    return VELMOR_PRODUCT_VERSION;
 }
 
 bool VelmorEditorApplication::moreThanOneInstanceAllowed()
@@ -31,7 +31,7 @@ void VelmorEditorApplication::initialise (const juce::String&)
     // Without a display the window system would fail on the first window.
     if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
     {
-        std::cerr << "Velmor Piano Editor needs a graphical display: none was found (is DISPLAY set?)." << std::endl;
+        std::cerr << VELMOR_PRODUCT_NAME " needs a graphical display: none was found (is DISPLAY set?)." << std::endl;
         setApplicationReturnValue (1);
         quit();
         return;

@@ -2,8 +2,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-// A label whose double-click goes to its listeners: the panel uses it to reset the
-// value beside it, so the label never opens its own editor on a double-click.
+// A label whose double-click goes to its listeners instead of to the label
+// itself, so a double-click never opens the label's own editor.
 class CustomLabel : public juce::Label
 {
 public:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/PianoKeys.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
@@ -19,7 +21,7 @@ public:
         virtual void valuesChanged (KeyView* view, unsigned char firstKey, unsigned char lastKey) = 0;
     };
 
-    static constexpr int keyCount = 88;
+    static constexpr int keyCount = PianoKeys::keyCount;
     static constexpr int valueMin = 14;
     static constexpr int valueMax = 114;
     static constexpr int valueCentre = 64;

@@ -9,8 +9,6 @@
 
 namespace
 {
-constexpr auto applicationName = "Velmor Piano Editor";
-constexpr auto applicationVersion = "1.0";
 constexpr int bytesPerDumpLine = 32;
 constexpr int charsPerDumpedByte = 3;
 constexpr char hexDigits[] = "0123456789ABCDEF";
@@ -115,9 +113,9 @@ void AppLogger::setLogLevel (unsigned char mask)
     if (fileLogger == nullptr)
     {
         const auto welcome = juce::Time::getCurrentTime().toString (true, true, true, false) + " - "
-                             + applicationName + " v" + applicationVersion + " (Build date: " + buildDate()
+                             + VELMOR_PRODUCT_NAME " v" VELMOR_PRODUCT_VERSION " (Build date: " + buildDate()
                              + ")";
-        fileLogger = std::make_unique<OpenFileLogger> (applicationName, logFileName, welcome, maxInitialFileSize);
+        fileLogger = std::make_unique<OpenFileLogger> (VELMOR_PRODUCT_NAME, logFileName, welcome, maxInitialFileSize);
     }
 
     juce::Logger::setCurrentLogger (fileLogger.get());

@@ -19,7 +19,12 @@ constexpr unsigned char memberLow = 0x20;
 constexpr unsigned char flagsMarker = 0x40;
 constexpr unsigned char flagsValueMask = 0x3F;
 constexpr unsigned char flagsExpected = 8;
-constexpr int oldestRefusedVersion = 0x103FF;
+
+// Orders versions by their first two numbers.
+constexpr int versionRank (int major, int minor)
+{
+    return major * 65536 + minor * 256;
+}
 } // namespace
 
 MidiVelmor::MidiVelmor (const juce::String& logFile, unsigned char logMask, std::unique_ptr<MidiPorts> midiPorts)
@@ -165,7 +170,7 @@ bool MidiVelmor::checkSoftwareVersion (const juce::MidiMessage& message)
         return false;
 
     const auto* d = message.getSysExData();
-    const auto version = d[9] * 65536 + d[10] * 256;
+    const auto oldest = versionRank (oldestAcceptedSoftware.major, oldestAcceptedSoftware.minor);
 
-    return version > oldestRefusedVersion && (d[12] & flagsValueMask) == flagsExpected;
+    return versionRank (d[9], d[10]) >= oldest && (d[12] & flagsValueMask) == flagsExpected;
 }

@@ -37,6 +37,7 @@
 class MidiVelmor : public Midi
 {
 public:
+    // What onException reports; the link defines no value and reports none.
     enum Exception
     {
     };
@@ -67,6 +68,17 @@ public:
 
     static constexpr int CC_CHANGE_MODE = 102;
     static constexpr unsigned char none = 0xFF;
+
+    // The first two numbers of the instrument software's version, as its
+    // identity reply carries them.
+    struct SoftwareVersion
+    {
+        int major;
+        int minor;
+    };
+    // The oldest software that checkSoftwareVersion accepts; the third number
+    // of a version is never checked.
+    static constexpr SoftwareVersion oldestAcceptedSoftware { 1, 4 };
 
     class Listener
     {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/PianoKeys.h"
 #include "link/MicroPerformance.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -16,7 +17,7 @@ constexpr int frameOverhead = headerSize + 1; // and the checksum
 constexpr unsigned char dataMask = 0x7F;
 constexpr int maxPart = 1;
 constexpr int nameTextBytes = ST_MICROPERFORMANCE::nameSize - 1;
-constexpr int firstKeyNote = 21;
+constexpr int firstKeyNote = PianoKeys::firstKeyNote;
 
 constexpr int ccBankSelect = 0;
 constexpr int ccDataEntry = 6;

@@ -5,10 +5,8 @@
 
 namespace
 {
-constexpr int panelWidth = 1024;
-constexpr int panelHeight = 748;
 constexpr int topBarHeight = 37;
-constexpr int maskHeight = 711;
+constexpr int maskHeight = PANEL_HEIGHT - topBarHeight;
 
 constexpr int sliderWidth = 224;
 constexpr int sliderHeight = 47;
@@ -64,13 +62,13 @@ constexpr int headerHeight = 36;
 
 void fillPanel (juce::Graphics& g)
 {
-    g.setGradientFill (juce::ColourGradient (ArtStyle::panelTop, 0.0f, 0.0f, ArtStyle::panelBottom, 0.0f, (float) panelHeight, false));
+    g.setGradientFill (juce::ColourGradient (ArtStyle::panelTop, 0.0f, 0.0f, ArtStyle::panelBottom, 0.0f, (float) PANEL_HEIGHT, false));
     g.fillAll();
 
     g.setColour (ArtStyle::topBar);
-    g.fillRect (0, 0, panelWidth, topBarHeight);
+    g.fillRect (0, 0, PANEL_WIDTH, topBarHeight);
     g.setColour (ArtStyle::accentDark.withAlpha (0.7f));
-    g.fillRect (0, topBarHeight - 1, panelWidth, 1);
+    g.fillRect (0, topBarHeight - 1, PANEL_WIDTH, 1);
 }
 
 void drawTopBar (juce::Graphics& g)
@@ -260,7 +258,7 @@ void drawBottomBar (juce::Graphics& g)
 
 juce::Image PanelBackground::background()
 {
-    juce::Image image (juce::Image::ARGB, panelWidth, panelHeight, true);
+    juce::Image image (juce::Image::ARGB, PANEL_WIDTH, PANEL_HEIGHT, true);
     juce::Graphics g (image);
     fillPanel (g);
     drawTopBar (g);
@@ -274,24 +272,24 @@ juce::Image PanelBackground::background()
 
 juce::Image PanelBackground::splash()
 {
-    juce::Image image (juce::Image::ARGB, panelWidth, panelHeight, true);
+    juce::Image image (juce::Image::ARGB, PANEL_WIDTH, PANEL_HEIGHT, true);
     juce::Graphics g (image);
 
-    g.setGradientFill (juce::ColourGradient (juce::Colour (0xff2a2c33), 512.0f, 260.0f, juce::Colour (0xff0c0d10), 0.0f, 748.0f, true));
+    g.setGradientFill (juce::ColourGradient (juce::Colour (0xff2a2c33), PANEL_WIDTH * 0.5f, 260.0f, juce::Colour (0xff0c0d10), 0.0f, (float) PANEL_HEIGHT, true));
     g.fillAll();
 
     g.setColour (ArtStyle::caption);
     g.setFont (ArtStyle::font (120.0f).withExtraKerningFactor (0.15f));
-    g.drawText ("VELMOR", 0, 180, panelWidth, 140, juce::Justification::centred);
+    g.drawText ("VELMOR", 0, 180, PANEL_WIDTH, 140, juce::Justification::centred);
 
     g.setColour (ArtStyle::accent);
     g.setFont (ArtStyle::font (40.0f).withExtraKerningFactor (0.2f));
-    g.drawText ("PIANO EDITOR", 0, 320, panelWidth, 50, juce::Justification::centred);
+    g.drawText ("PIANO EDITOR", 0, 320, PANEL_WIDTH, 50, juce::Justification::centred);
     g.fillRect (412, 382, 200, 2);
 
     g.setColour (ArtStyle::dimCaption);
     g.setFont (ArtStyle::font (22.0f));
-    g.drawText ("Version 1.0", 0, 396, panelWidth, 30, juce::Justification::centred);
+    g.drawText ("Version " VELMOR_PRODUCT_VERSION, 0, 396, PANEL_WIDTH, 30, juce::Justification::centred);
 
     // A keyboard along the bottom edge.
     const juce::Rectangle<float> keys { 62.0f, 560.0f, 900.0f, 120.0f };
@@ -319,7 +317,7 @@ juce::Image PanelBackground::splash()
 
 juce::Image PanelBackground::disabledMask()
 {
-    juce::Image image (juce::Image::ARGB, panelWidth, maskHeight, true);
+    juce::Image image (juce::Image::ARGB, PANEL_WIDTH, maskHeight, true);
     juce::Graphics g (image);
 
     g.fillAll (juce::Colour (0x80404040));
