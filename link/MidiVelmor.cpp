@@ -97,7 +97,7 @@ juce::MidiMessage MidiVelmor::createSysEx (unsigned char command, const unsigned
 
     bool masked = false;
 
-    for (size_t i = headerSize - 1; i < buffer.size(); ++i)
+    for (size_t i = commandIndex; i < buffer.size(); ++i)
     {
         if (buffer[i] > dataMask)
         {
@@ -129,14 +129,14 @@ juce::MidiMessage MidiVelmor::createPingRequest()
 
 bool MidiVelmor::checkPingReply (const juce::MidiMessage& message)
 {
-    constexpr int pingDataSize = 7;
+    constexpr int pingDataSize = frameOverhead + 1;
 
     if (! message.isSysEx() || sysExDataSize (message) != pingDataSize)
         return false;
 
     const auto* d = message.getSysExData();
 
-    if (d[0] != manufacturerId)
+    if (d[manufacturerIndex] != manufacturerId)
         return false;
 
     if (checksumOf (d, pingDataSize - 1) != d[pingDataSize - 1])
@@ -145,10 +145,10 @@ bool MidiVelmor::checkPingReply (const juce::MidiMessage& message)
         return false;
     }
 
-    if (! hasEditorHeader (d) || d[4] != CMD_PING)
+    if (! hasEditorHeader (d) || d[commandIndex] != CMD_PING)
         return false;
 
-    return d[5] == pingReplyByte;
+    return d[payloadIndex] == pingReplyByte;
 }
 
 bool MidiVelmor::checkIdentifyReply (const juce::MidiMessage& message)

@@ -182,6 +182,15 @@ private:
     static void forEachNrpnBlockParamSent (ST_MICROPERFORMANCE& record, Visit&& visit);
 
     void decodeSysEx (const juce::MidiMessage& message);
+    // The editor commands' decoders: decodeSysEx hands each a payload that
+    // holds every byte it reads.
+    void decodeNack (const unsigned char* payload);
+    void decodeTrackParameter (const unsigned char* payload);
+    void decodeMicroPName (const unsigned char* payload);
+    void decodePartMicroPName (const unsigned char* payload);
+    void decodeLayerMode (const unsigned char* payload);
+    void decodePartParameters (const unsigned char* payload);
+    void decodePartPedals (const unsigned char* payload);
     void decodeController (int channel, int controller, int value);
     void decodeNrpnEntry (int value);
 

@@ -102,13 +102,14 @@ void MidiVelmor::sendPartMicroPName (const ST_MICROPERFORMANCE& record, unsigned
     if (part > maxPart)
         return;
 
-    unsigned char payload[4 + 2 * ST_MICROPERFORMANCE::nameSize] = { part, record.bank, record.number, ST_MICROPERFORMANCE::nameSize };
+    unsigned char payload[PartMicroPNamePayload::text + textBytesPerCharacter * ST_MICROPERFORMANCE::nameSize] = { part, record.bank, record.number, ST_MICROPERFORMANCE::nameSize };
 
     for (int i = 0; i < ST_MICROPERFORMANCE::nameSize; ++i)
     {
         const auto c = (unsigned char) record.name[i];
-        payload[4 + 2 * i] = (unsigned char) ((c >> 4) & 0x0F);
-        payload[5 + 2 * i] = (unsigned char) (c & 0x0F);
+        auto* text = payload + PartMicroPNamePayload::text + textBytesPerCharacter * i;
+        text[0] = (unsigned char) ((c >> 4) & 0x0F);
+        text[1] = (unsigned char) (c & 0x0F);
     }
 
     sendMidiMessage (createSysEx (CMD_PART_MICROP_NAME, payload, (int) sizeof (payload)));
@@ -135,6 +136,7 @@ void MidiVelmor::sendPartParameters (const ST_MICROPERFORMANCE& record, unsigned
                                       record.infoBytes[3],
                                       record.templateId,
                                       record.infoByte };
+    static_assert (sizeof (payload) == PartParametersPayload::size);
 
     sendMidiMessage (createSysEx (CMD_PART_PARAMETERS, payload, (int) sizeof (payload)));
 }
@@ -149,8 +151,8 @@ void MidiVelmor::sendPartPedals (const ST_MICROPERFORMANCE& record, unsigned cha
     if (part > maxPart)
         return;
 
-    unsigned char payload[3 + ST_MICROPERFORMANCE::pedalCount] = { part, record.bank, record.number };
-    std::memcpy (payload + 3, record.pedals, sizeof (record.pedals));
+    unsigned char payload[PartPedalsPayload::size] = { part, record.bank, record.number };
+    std::memcpy (payload + PartPedalsPayload::pedals, record.pedals, sizeof (record.pedals));
 
     sendMidiMessage (createSysEx (CMD_PART_PEDALS, payload, (int) sizeof (payload)));
 }

@@ -3,6 +3,8 @@
 
 #include "link/VelmorWire.h"
 
+#include <iterator>
+
 using namespace VelmorWire;
 
 namespace
@@ -10,27 +12,40 @@ namespace
 constexpr int lastKeyNote = firstKeyNote + ST_MICROPERFORMANCE::keyCount - 1;
 constexpr int onFlagThreshold = 63;
 
-// Smallest data size of a received command that decode reads, checksum
-// included, before its counted part (per-key values, name text).
-int minimumDataSize (int command)
+// What decode reads of a command's payload: its fixed fields, and for some a
+// counted part that follows them.
+struct PayloadExtent
 {
-    switch (command)
+    int fixedSize = 0;
+    int countAt = 0; // payload offset of the count
+    int bytesPerCount = 0; // 0: nothing counted
+
+    // The count is read only once the fixed fields are known to be there.
+    bool fitsIn (const unsigned char* payload, int size) const
     {
-        case MidiVelmor::CMD_SET_TRACK_PARAMETER:
-            return 12;
-        case MidiVelmor::CMD_MICROP_NAME:
-            return 9;
-        case MidiVelmor::CMD_PART_MICROP_NAME:
-            return 10;
-        case MidiVelmor::CMD_LAYER_MODE:
-            return 7;
-        case MidiVelmor::CMD_PART_PARAMETERS:
-            return 16;
-        case MidiVelmor::CMD_PART_PEDALS:
-            return 14;
-        default:
-            return frameOverhead;
+        return size >= fixedSize && (bytesPerCount == 0 || size - fixedSize >= bytesPerCount * payload[countAt]);
     }
+};
+
+// How decode takes an editor command: whether the instrument sends it (the
+// others, and codes past the table, are logged as unknown), what it reads of
+// the payload, and its decoder, none for a command that is ignored.
+struct SysExCommand
+{
+    int code;
+    bool received;
+    PayloadExtent extent = {};
+    void (MidiVelmor::*decode) (const unsigned char* payload) = nullptr;
+};
+
+template<size_t count>
+constexpr bool isIndexedByCode (const SysExCommand (&commands)[count])
+{
+    for (size_t i = 0; i < count; ++i)
+        if (commands[i].code != (int) i)
+            return false;
+
+    return true;
 }
 
 juce::String hex (int value)
@@ -132,7 +147,7 @@ void MidiVelmor::decodeSysEx (const juce::MidiMessage& message)
     const auto size = sysExDataSize (message);
     const auto* d = message.getSysExData();
 
-    if (size < 1 || d[0] != manufacturerId)
+    if (size < 1 || d[manufacturerIndex] != manufacturerId)
         return;
 
     if (size < frameOverhead)
@@ -153,135 +168,143 @@ void MidiVelmor::decodeSysEx (const juce::MidiMessage& message)
         return;
     }
 
-    const int command = d[4];
-
-    auto fits = [&] (int needed)
-    {
-        if (size >= needed)
-            return true;
-
-        writeToLog ("Short ZELTRONA SysEx (Cmd2 = " + juce::String (command) + ")", LOG_ERROR);
-        return false;
+    // By command code, so that a command is found in one step.
+    static constexpr SysExCommand commands[] = {
+        { 0, true },
+        { CMD_NACK, true, {}, &MidiVelmor::decodeNack },
+        { CMD_PING, false },
+        { CMD_SET_TRACK_PARAMETER, true, { TrackParameterPayload::values, TrackParameterPayload::length, 1 }, &MidiVelmor::decodeTrackParameter },
+        { CMD_GET_PART_MICROP_DATA, false },
+        { CMD_DUMP_START, true },
+        { CMD_GET_MICROP_NAME_LIST, false },
+        { CMD_MICROP_NAME, true, { MicroPNamePayload::text, MicroPNamePayload::count, textBytesPerCharacter }, &MidiVelmor::decodeMicroPName },
+        { CMD_GET_PART_MICROP_NAME, false },
+        { CMD_PART_MICROP_NAME, true, { PartMicroPNamePayload::text, PartMicroPNamePayload::count, textBytesPerCharacter }, &MidiVelmor::decodePartMicroPName },
+        { CMD_GET_LAYER_MODE, false },
+        { CMD_LAYER_MODE, true, { LayerModePayload::size }, &MidiVelmor::decodeLayerMode },
+        { CMD_PART_PARAMETERS, true, { PartParametersPayload::size }, &MidiVelmor::decodePartParameters },
+        { CMD_PART_PEDALS, true, { PartPedalsPayload::size }, &MidiVelmor::decodePartPedals },
     };
+    static_assert (isIndexedByCode (commands));
 
-    if (! fits (minimumDataSize (command)))
-        return;
+    const int command = d[commandIndex];
+    const auto* payload = d + payloadIndex;
 
-    switch (command)
+    if (command >= (int) std::size (commands) || ! commands[command].received)
     {
-        case 0:
-        case CMD_DUMP_START:
-            return;
-
-        case CMD_NACK:
-        {
-            {
-                const juce::ScopedLock sl (recordLock);
-                pendingReply = none;
-            }
-
-            writeToLog ("NACK (Cmd2 = " + juce::String (command) + ")", LOG_ERROR);
-            return;
-        }
-
-        case CMD_SET_TRACK_PARAMETER:
-        {
-            const int part = d[5], gen = d[6], param = d[7], length = d[9], start = d[10];
-
-            if (! fits (12 + length))
-                return;
-
-            if (param >= ST_MICROPERFORMANCE::trackCount || start + length > ST_MICROPERFORMANCE::keyCount)
-            {
-                writeToLog ("Bad CMD_SET_TRACK_PARAMETER(part = " + juce::String (part) + ", " + "gen = " + juce::String (gen) + ", " + "param = " + juce::String (param) + ")", LOG_ERROR);
-                return;
-            }
-
-            {
-                const juce::ScopedLock sl (recordLock);
-                std::memcpy (microP.tracks[param] + start, d + 11, (size_t) length);
-            }
-
-            post (new TrackParamMessage (gen, param, length, start));
-            return;
-        }
-
-        case CMD_MICROP_NAME:
-        {
-            const int bank = d[5], index = d[6], count = d[7];
-
-            if (! fits (9 + 2 * count))
-                return;
-
-            const auto name = getSysExString (d + 8, count);
-
-            {
-                const juce::ScopedLock sl (recordLock);
-                lastName = name;
-            }
-
-            writeToLog (juce::String (bank) + "-" + juce::String (index) + " " + name, LOG_DEBUG);
-            sendOnGetMicroPName ((unsigned char) bank, (unsigned char) index, name);
-            return;
-        }
-
-        case CMD_PART_MICROP_NAME:
-        {
-            const int part = d[5], bank = d[6], number = d[7], count = d[8];
-
-            if (! fits (10 + 2 * count))
-                return;
-
-            const auto bytes = nameBytesFromText (d + 9, count);
-            const auto name = decodeName (bytes.getData(), bytes.getSize());
-
-            {
-                const juce::ScopedLock sl (recordLock);
-                lastName = name;
-
-                if (bank == 0)
-                    storeName (microP, static_cast<const char*> (bytes.getData()), (int) bytes.getSize());
-            }
-
-            writeToLog ("Part" + juce::String (part) + " - " + juce::String (bank) + "-" + juce::String (number) + " " + name, LOG_DEBUG);
-            sendOnGetPartMicroPName ((unsigned char) part, (unsigned char) bank, (unsigned char) number, name);
-
-            const juce::ScopedLock sl (recordLock);
-            pendingReply = none;
-            return;
-        }
-
-        case CMD_LAYER_MODE:
-            sendOnGetLayerMode (d[5]);
-            return;
-
-        case CMD_PART_PARAMETERS:
-        {
-            {
-                const juce::ScopedLock sl (recordLock);
-                microP.bank = d[6];
-                microP.number = d[7];
-                microP.iconId = d[8];
-                std::memcpy (microP.infoBytes, d + 9, sizeof (microP.infoBytes));
-                microP.templateId = d[13];
-                microP.infoByte = d[14];
-            }
-
-            sendOnGetPartParameters (0, d[8], d[13]);
-            return;
-        }
-
-        case CMD_PART_PEDALS:
-        {
-            const juce::ScopedLock sl (recordLock);
-            std::memcpy (microP.pedals, d + 8, sizeof (microP.pedals));
-            return;
-        }
-
-        default:
-            writeToLog ("Unknown ZELTRONA SysEx (Cmd2 = " + juce::String (command) + ")", LOG_ERROR);
-            return;
+        writeToLog ("Unknown ZELTRONA SysEx (Cmd2 = " + juce::String (command) + ")", LOG_ERROR);
+        return;
     }
+
+    const auto& row = commands[command];
+
+    if (! row.extent.fitsIn (payload, size - frameOverhead))
+    {
+        writeToLog ("Short ZELTRONA SysEx (Cmd2 = " + juce::String (command) + ")", LOG_ERROR);
+        return;
+    }
+
+    if (row.decode != nullptr)
+        (this->*row.decode) (payload);
+}
+
+void MidiVelmor::decodeNack (const unsigned char*)
+{
+    {
+        const juce::ScopedLock sl (recordLock);
+        pendingReply = none;
+    }
+
+    writeToLog ("NACK (Cmd2 = " + juce::String ((int) CMD_NACK) + ")", LOG_ERROR);
+}
+
+void MidiVelmor::decodeTrackParameter (const unsigned char* payload)
+{
+    const int part = payload[TrackParameterPayload::part];
+    const int gen = payload[TrackParameterPayload::gen];
+    const int param = payload[TrackParameterPayload::param];
+    const int length = payload[TrackParameterPayload::length];
+    const int start = payload[TrackParameterPayload::start];
+
+    if (param >= ST_MICROPERFORMANCE::trackCount || start + length > ST_MICROPERFORMANCE::keyCount)
+    {
+        writeToLog ("Bad CMD_SET_TRACK_PARAMETER(part = " + juce::String (part) + ", gen = " + juce::String (gen) + ", param = " + juce::String (param) + ")", LOG_ERROR);
+        return;
+    }
+
+    {
+        const juce::ScopedLock sl (recordLock);
+        std::memcpy (microP.tracks[param] + start, payload + TrackParameterPayload::values, (size_t) length);
+    }
+
+    post (new TrackParamMessage (gen, param, length, start));
+}
+
+void MidiVelmor::decodeMicroPName (const unsigned char* payload)
+{
+    const int bank = payload[MicroPNamePayload::bank];
+    const int index = payload[MicroPNamePayload::index];
+    const auto name = getSysExString (payload + MicroPNamePayload::text, payload[MicroPNamePayload::count]);
+
+    {
+        const juce::ScopedLock sl (recordLock);
+        lastName = name;
+    }
+
+    writeToLog (juce::String (bank) + "-" + juce::String (index) + " " + name, LOG_DEBUG);
+    sendOnGetMicroPName ((unsigned char) bank, (unsigned char) index, name);
+}
+
+void MidiVelmor::decodePartMicroPName (const unsigned char* payload)
+{
+    const int part = payload[PartMicroPNamePayload::part];
+    const int bank = payload[PartMicroPNamePayload::bank];
+    const int number = payload[PartMicroPNamePayload::number];
+    const auto bytes = nameBytesFromText (payload + PartMicroPNamePayload::text, payload[PartMicroPNamePayload::count]);
+    const auto name = decodeName (bytes.getData(), bytes.getSize());
+
+    {
+        const juce::ScopedLock sl (recordLock);
+        lastName = name;
+
+        if (bank == 0)
+            storeName (microP, static_cast<const char*> (bytes.getData()), (int) bytes.getSize());
+    }
+
+    writeToLog ("Part" + juce::String (part) + " - " + juce::String (bank) + "-" + juce::String (number) + " " + name, LOG_DEBUG);
+    sendOnGetPartMicroPName ((unsigned char) part, (unsigned char) bank, (unsigned char) number, name);
+
+    const juce::ScopedLock sl (recordLock);
+    pendingReply = none;
+}
+
+void MidiVelmor::decodeLayerMode (const unsigned char* payload)
+{
+    sendOnGetLayerMode (payload[LayerModePayload::mode]);
+}
+
+void MidiVelmor::decodePartParameters (const unsigned char* payload)
+{
+    const auto iconId = payload[PartParametersPayload::iconId];
+    const auto templateId = payload[PartParametersPayload::templateId];
+
+    {
+        const juce::ScopedLock sl (recordLock);
+        microP.bank = payload[PartParametersPayload::bank];
+        microP.number = payload[PartParametersPayload::number];
+        microP.iconId = iconId;
+        std::memcpy (microP.infoBytes, payload + PartParametersPayload::infoBytes, sizeof (microP.infoBytes));
+        microP.templateId = templateId;
+        microP.infoByte = payload[PartParametersPayload::infoByte];
+    }
+
+    sendOnGetPartParameters (0, iconId, templateId);
+}
+
+void MidiVelmor::decodePartPedals (const unsigned char* payload)
+{
+    const juce::ScopedLock sl (recordLock);
+    std::memcpy (microP.pedals, payload + PartPedalsPayload::pedals, sizeof (microP.pedals));
 }
 
 void MidiVelmor::decodeController (int channel, int controller, int value)

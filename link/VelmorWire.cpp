@@ -15,7 +15,7 @@ unsigned char VelmorWire::checksumOf (const unsigned char* data, int count)
 
 bool VelmorWire::hasEditorHeader (const unsigned char* data)
 {
-    return data[1] == editorHeader[0] && data[2] == editorHeader[1] && data[3] == editorHeader[2];
+    return std::memcmp (data + editorHeaderIndex, editorHeader, sizeof (editorHeader)) == 0;
 }
 
 int VelmorWire::sysExDataSize (const juce::MidiMessage& message)

@@ -12,8 +12,53 @@ namespace VelmorWire
 {
 constexpr unsigned char manufacturerId = 0x7D;
 constexpr unsigned char editorHeader[] = { 0x1C, 0x20, 0x01 };
-constexpr int headerSize = 5; // manufacturer, editor header, command
-constexpr int frameOverhead = headerSize + 1; // and the checksum
+
+// An editor frame's data, as getSysExData gives them: the manufacturer, the
+// editor header, the command, its payload, and the checksum of all before it.
+constexpr int manufacturerIndex = 0;
+constexpr int editorHeaderIndex = manufacturerIndex + 1;
+constexpr int commandIndex = editorHeaderIndex + (int) sizeof (editorHeader);
+constexpr int payloadIndex = commandIndex + 1;
+constexpr int frameOverhead = payloadIndex + 1; // the data of a frame without payload
+
+// The payload of each command with fields, offsets from payloadIndex. A
+// counted part (per-key values, name text) follows the fixed fields.
+namespace TrackParameterPayload
+{
+    constexpr int part = 0, gen = 1, param = 2, flag = 3, length = 4, start = 5;
+    constexpr int values = 6; // one byte per key, length of them
+} // namespace TrackParameterPayload
+
+namespace MicroPNamePayload
+{
+    constexpr int bank = 0, index = 1, count = 2;
+    constexpr int text = 3; // count characters
+} // namespace MicroPNamePayload
+
+namespace PartMicroPNamePayload
+{
+    constexpr int part = 0, bank = 1, number = 2, count = 3;
+    constexpr int text = 4; // count characters
+} // namespace PartMicroPNamePayload
+
+namespace LayerModePayload
+{
+    constexpr int mode = 0;
+    constexpr int size = mode + 1;
+} // namespace LayerModePayload
+
+namespace PartParametersPayload
+{
+    constexpr int part = 0, bank = 1, number = 2, iconId = 3, infoBytes = 4, templateId = 8, infoByte = 9;
+    constexpr int size = infoByte + 1;
+} // namespace PartParametersPayload
+
+namespace PartPedalsPayload
+{
+    constexpr int part = 0, bank = 1, number = 2, pedals = 3;
+    constexpr int size = pedals + ST_MICROPERFORMANCE::pedalCount;
+} // namespace PartPedalsPayload
+
 constexpr unsigned char dataMask = 0x7F;
 constexpr int maxPart = 1;
 constexpr int nameTextBytes = ST_MICROPERFORMANCE::nameSize - 1;
@@ -31,6 +76,9 @@ constexpr int ccNrpnGroup = 99;
 unsigned char checksumOf (const unsigned char* data, int count);
 bool hasEditorHeader (const unsigned char* data);
 int sysExDataSize (const juce::MidiMessage& message);
+
+// A name on the wire takes two text bytes per character, its high nibble first.
+constexpr int textBytesPerCharacter = 2;
 
 // The characters of a name on the wire: one byte per pair of nibbles, NULs dropped.
 juce::MemoryBlock nameBytesFromText (const unsigned char* text, int count);

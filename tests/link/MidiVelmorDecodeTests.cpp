@@ -321,6 +321,45 @@ TEST (MidiVelmorDecode, SysExIsCheckedBeforeItIsRead)
     });
 }
 
+TEST (MidiVelmorDecode, EachCommandIsReadOnlyWhenItHoldsEveryByteOfItsLayout)
+{
+    // Each payload is exactly as long as its command's layout asks; the same
+    // frame one byte shorter is logged and changes nothing.
+    const std::vector<std::pair<int, Bytes>> exactPayloads {
+        { MidiVelmor::CMD_SET_TRACK_PARAMETER, { 0, 0, 3, 1, 0, 86 } },
+        { MidiVelmor::CMD_SET_TRACK_PARAMETER, { 0, 0, 3, 1, 2, 86, 20, 21 } },
+        { MidiVelmor::CMD_MICROP_NAME, { 0, 3, 0 } },
+        { MidiVelmor::CMD_MICROP_NAME, { 0, 3, 1, 4, 1 } },
+        { MidiVelmor::CMD_PART_MICROP_NAME, { 0, 1, 4, 0 } },
+        { MidiVelmor::CMD_PART_MICROP_NAME, { 0, 1, 4, 1, 4, 1 } },
+        { MidiVelmor::CMD_LAYER_MODE, { 1 } },
+        { MidiVelmor::CMD_PART_PARAMETERS, { 1, 0, 12, 7, 1, 2, 3, 4, 9, 5 } },
+        { MidiVelmor::CMD_PART_PEDALS, { 1, 2, 3, 10, 11, 12, 13, 14 } },
+    };
+    const auto initial = initialMicroPerformance();
+
+    for (const auto& [command, payload] : exactPayloads)
+    {
+        SCOPED_TRACE (juce::String (command) + " with " + juce::String ((int) payload.size()) + " payload bytes");
+
+        DecodeRig whole;
+        whole.decode ({ editorFrame (command, payload) });
+        const auto wholeRecord = whole.link.getMicroPCopy();
+
+        EXPECT_FALSE (logLinesSince (whole.logStart).joinIntoString ("\n").contains ("Short"));
+        EXPECT_TRUE (! whole.inbox.lines.isEmpty() || ! whole.listener.getLines().isEmpty() || std::memcmp (&wholeRecord, &initial, sizeof (initial)) != 0);
+
+        DecodeRig cut;
+        cut.decode ({ editorFrame (command, Bytes (payload.begin(), payload.end() - 1)) });
+        const auto cutRecord = cut.link.getMicroPCopy();
+
+        EXPECT_EQ (logLinesSince (cut.logStart), juce::StringArray ("E Short ZELTRONA SysEx (Cmd2 = " + juce::String (command) + ")"));
+        EXPECT_TRUE (cut.inbox.lines.isEmpty());
+        EXPECT_TRUE (cut.listener.getLines().isEmpty());
+        EXPECT_EQ (std::memcmp (&cutRecord, &initial, sizeof (initial)), 0);
+    }
+}
+
 TEST (MidiVelmorDecode, ReplyNamesDropNulBytes)
 {
     const unsigned char text[] = { 0x04, 0x01, 0x00, 0x00, 0x04, 0x02 };
