@@ -19,6 +19,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // The editor panel: every control of the editor at its fixed place over the
 // painted background, wired to the instrument link. The panel follows what the
@@ -137,6 +138,12 @@ private:
     void addImageButton (juce::ImageButton& button, const void* offData, int offSize, const void* onData, int onSize, float hitThreshold, juce::Point<int> topLeft);
     void configureTextComboBox (CustomComboBox& box, const juce::Font& font, juce::Rectangle<int> bounds, juce::Colour textColour, bool centred);
 
+    // While the mask shows, the controls it lies over give up the keyboard as
+    // well as the mouse; they take it back when it goes.
+    void withholdKeyboardUnderMask();
+    void returnKeyboardUnderMask();
+    static void collectKeyboardTakers (juce::Component& component, std::vector<juce::Component::SafePointer<juce::Component>>& takers);
+
     void connectButtonClicked();
     void onConnectMessage (const juce::Message& message);
     void onSoundMessage (const juce::Message& message);
@@ -222,6 +229,8 @@ private:
     juce::Component::SafePointer<juce::SplashScreen> splashScreen;
     juce::Image scaledBackground;
     float scaledBackgroundScale = 0.0f;
+    // The controls under the shown mask that wanted the keyboard focus.
+    std::vector<juce::Component::SafePointer<juce::Component>> keyboardWithheldByMask;
 
     // The connection flow and the following of the instrument: the panel's
     // own view of the connection (the table in PanelConnection.cpp), the box

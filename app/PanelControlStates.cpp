@@ -29,6 +29,7 @@ juce::String nameOf (const ST_MICROPERFORMANCE& record)
 void MainComponent::enableAllControls()
 {
     disabledMask.setVisible (false);
+    returnKeyboardUnderMask();
 
     for (auto* control : { static_cast<juce::Component*> (&openButton), static_cast<juce::Component*> (&saveButton), static_cast<juce::Component*> (&iconCombo) })
         control->setEnabled (true);
@@ -37,6 +38,7 @@ void MainComponent::enableAllControls()
 void MainComponent::disableAllControls()
 {
     disabledMask.setVisible (true);
+    withholdKeyboardUnderMask();
 
     for (auto* control : { static_cast<juce::Component*> (&openButton), static_cast<juce::Component*> (&saveButton), static_cast<juce::Component*> (&iconCombo) })
         control->setEnabled (false);
@@ -68,4 +70,41 @@ void MainComponent::clearAllControls()
     keyView.setAllNotesOff();
     enableAllControls();
     setAllControls();
+}
+
+void MainComponent::withholdKeyboardUnderMask()
+{
+    std::vector<juce::Component::SafePointer<juce::Component>> takers;
+
+    for (auto* child : getChildren())
+        if (child != &disabledMask && child->getBounds().intersects (disabledMask.getBounds()))
+            collectKeyboardTakers (*child, takers);
+
+    // The focus a control loses goes nowhere rather than to the first control
+    // above the mask, the connect toggle, where a Return meant for a tool
+    // would switch the connection off.
+    for (auto& taker : takers)
+    {
+        taker->setWantsKeyboardFocus (false);
+        taker->giveAwayKeyboardFocus();
+        keyboardWithheldByMask.push_back (taker);
+    }
+}
+
+void MainComponent::returnKeyboardUnderMask()
+{
+    for (auto& control : keyboardWithheldByMask)
+        if (control != nullptr)
+            control->setWantsKeyboardFocus (true);
+
+    keyboardWithheldByMask.clear();
+}
+
+void MainComponent::collectKeyboardTakers (juce::Component& component, std::vector<juce::Component::SafePointer<juce::Component>>& takers)
+{
+    if (component.getWantsKeyboardFocus())
+        takers.emplace_back (&component);
+
+    for (auto* child : component.getChildren())
+        collectKeyboardTakers (*child, takers);
 }
