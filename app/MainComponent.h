@@ -20,6 +20,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // The editor panel: every control of the editor at its fixed place over the
 // painted background, wired to the instrument link. The panel follows what the
@@ -149,6 +150,12 @@ private:
     // still the edited part and the record is still that sound, byte for byte.
     void saveRecord (const juce::File& chosen, const ST_MICROPERFORMANCE& record, int part);
 
+    // While the mask shows, the controls it lies over give up the keyboard as
+    // well as the mouse; they take it back when it goes.
+    void withholdKeyboardUnderMask();
+    void returnKeyboardUnderMask();
+    static void collectKeyboardTakers (juce::Component& component, std::vector<juce::Component::SafePointer<juce::Component>>& takers);
+
     void connectButtonClicked();
     void onConnectMessage (const juce::Message& message);
     void onSoundMessage (const juce::Message& message);
@@ -234,6 +241,8 @@ private:
     juce::Component::SafePointer<juce::SplashScreen> splashScreen;
     juce::Image scaledBackground;
     float scaledBackgroundScale = 0.0f;
+    // The controls under the shown mask that wanted the keyboard focus.
+    std::vector<juce::Component::SafePointer<juce::Component>> keyboardWithheldByMask;
 
     // The panel's own view of the connection, the box shown, and what the
     // panel still waits for.

@@ -8,6 +8,7 @@
 void MainComponent::enableAllControls()
 {
     disabledMask.setVisible (false);
+    returnKeyboardUnderMask();
 
     for (auto* control : { static_cast<juce::Component*> (&openButton), static_cast<juce::Component*> (&saveButton), static_cast<juce::Component*> (&iconCombo) })
         control->setEnabled (true);
@@ -16,6 +17,7 @@ void MainComponent::enableAllControls()
 void MainComponent::disableAllControls()
 {
     disabledMask.setVisible (true);
+    withholdKeyboardUnderMask();
 
     for (auto* control : { static_cast<juce::Component*> (&openButton), static_cast<juce::Component*> (&saveButton), static_cast<juce::Component*> (&iconCombo) })
         control->setEnabled (false);
@@ -47,4 +49,41 @@ void MainComponent::clearAllControls()
     keyView.setAllNotesOff();
     enableAllControls();
     setAllControls();
+}
+
+void MainComponent::withholdKeyboardUnderMask()
+{
+    std::vector<juce::Component::SafePointer<juce::Component>> takers;
+
+    for (auto* child : getChildren())
+        if (child != &disabledMask && child->getBounds().intersects (disabledMask.getBounds()))
+            collectKeyboardTakers (*child, takers);
+
+    // The focus a control loses goes nowhere rather than to the first control
+    // above the mask, the connect toggle, where a Return meant for a tool
+    // would switch the connection off.
+    for (auto& taker : takers)
+    {
+        taker->setWantsKeyboardFocus (false);
+        taker->giveAwayKeyboardFocus();
+        keyboardWithheldByMask.push_back (taker);
+    }
+}
+
+void MainComponent::returnKeyboardUnderMask()
+{
+    for (auto& control : keyboardWithheldByMask)
+        if (control != nullptr)
+            control->setWantsKeyboardFocus (true);
+
+    keyboardWithheldByMask.clear();
+}
+
+void MainComponent::collectKeyboardTakers (juce::Component& component, std::vector<juce::Component::SafePointer<juce::Component>>& takers)
+{
+    if (component.getWantsKeyboardFocus())
+        takers.emplace_back (&component);
+
+    for (auto* child : component.getChildren())
+        collectKeyboardTakers (*child, takers);
 }

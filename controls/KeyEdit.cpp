@@ -37,7 +37,7 @@ constexpr std::array<juce::uint8, KeyView::keyCount> makeKeyBlack()
 
     for (int k = 0; k < KeyView::keyCount; ++k)
     {
-        const auto pitchClass = (k + PianoKeys::firstKeyNote) % 12;
+        const auto pitchClass = (k + KeyView::firstKeyNote) % 12;
         const auto black = pitchClass == 1 || pitchClass == 3 || pitchClass == 6 || pitchClass == 8 || pitchClass == 10;
         table[(size_t) k] = black ? 1 : 0;
     }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "common/PianoKeys.h"
-
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
@@ -21,7 +19,9 @@ public:
         virtual void valuesChanged (KeyView* view, unsigned char firstKey, unsigned char lastKey) = 0;
     };
 
-    static constexpr int keyCount = PianoKeys::keyCount;
+    static constexpr int keyCount = 88;
+    // Key 0 is A0, note 21: it sets which keys are black.
+    static constexpr int firstKeyNote = 21;
     static constexpr int valueMin = 14;
     static constexpr int valueMax = 114;
     static constexpr int valueCentre = 64;

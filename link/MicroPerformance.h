@@ -1,7 +1,5 @@
 #pragma once
 
-#include "common/PianoKeys.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -14,7 +12,7 @@ struct ST_MICROPERFORMANCE
     static constexpr int nameSize = 20;
     static constexpr int paramCount = 18;
     static constexpr int trackCount = 12;
-    static constexpr int keyCount = PianoKeys::keyCount;
+    static constexpr int keyCount = 88;
     static constexpr int pedalCount = 5;
 
     // NRPN group 1

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "common/PianoKeys.h"
 #include "link/MicroPerformance.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -62,7 +61,7 @@ namespace PartPedalsPayload
 constexpr unsigned char dataMask = 0x7F;
 constexpr int maxPart = 1;
 constexpr int nameTextBytes = ST_MICROPERFORMANCE::nameSize - 1;
-constexpr int firstKeyNote = PianoKeys::firstKeyNote;
+constexpr int firstKeyNote = 21; // the note of key index 0, A0
 
 constexpr int ccBankSelect = 0;
 constexpr int ccDataEntry = 6;

@@ -1,5 +1,9 @@
 #include "tests/app/PanelScenario.h"
+#include "tests/controls/PeerInput.h"
 #include "tests/link/LogFile.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace
 {
@@ -9,6 +13,8 @@ constexpr unsigned char noChannel = MidiVelmor::none;
 constexpr int pairedParam = 17;
 constexpr int unpairedParam = 5;
 constexpr int keyColumnWidth = 11;
+// More stops than the window has controls that take the keyboard.
+constexpr int maxTabStops = 100;
 
 juce::String signedText (int value)
 {
@@ -102,6 +108,80 @@ protected:
         reference.setKeyValues (0, bytes.data(), (unsigned char) bytes.size());
 
         return keysThatDiffer (keyViewPicture(), reference.createComponentSnapshot (reference.getLocalBounds(), true, 1.0f)).empty();
+    }
+
+    // Every control below the top bar that takes the keyboard focus while
+    // editing is on.
+    std::vector<std::pair<std::string, juce::Component*>> editingAreaKeyboardControls()
+    {
+        auto& p = panel();
+        std::vector<std::pair<std::string, juce::Component*>> result {
+            { "templateCombo", &p.templateCombo },
+            { "keyParamCombo", &p.keyParamCombo },
+            { "keyView", &p.keyView },
+            { "resetButton", &p.resetButton },
+            { "randomButton", &p.randomButton },
+            { "scaleMinusButton", &p.scaleMinusButton },
+            { "scalePlusButton", &p.scalePlusButton },
+            { "moveMinusButton", &p.moveMinusButton },
+            { "movePlusButton", &p.movePlusButton },
+            { "noteButton", &p.noteButton },
+            { "zoomInButton", &p.zoomInButton },
+            { "zoomOutButton", &p.zoomOutButton },
+            { "scaleCombo", &p.scaleCombo },
+        };
+
+        for (size_t k = 0; k < p.kCircleButtons.size(); ++k)
+            result.push_back ({ "kCircleButtons " + std::to_string (k), &p.kCircleButtons[k] });
+
+        return result;
+    }
+
+    // The user clicks the list, which takes the keyboard focus, and closes
+    // the popup that the click opened with Escape.
+    void focusTheList()
+    {
+        PeerInput input (harness.getPanel());
+        input.click (panel().microPCombo.getBounds().getCentre().toFloat());
+        ASSERT_TRUE (PanelHarness::pumpUntil ([this]
+                                              { return panel().microPCombo.isMenuActive(); }));
+        input.press (juce::KeyPress (juce::KeyPress::escapeKey));
+        ASSERT_TRUE (PanelHarness::pumpUntil ([this]
+                                              { return ! panel().microPCombo.isMenuActive(); }));
+        settle();
+        ASSERT_TRUE (panel().microPCombo.hasKeyboardFocus (false));
+    }
+
+    void pressReturnAndSpace()
+    {
+        PeerInput input (harness.getPanel());
+        input.press (juce::KeyPress (juce::KeyPress::returnKey));
+        input.press (juce::KeyPress (juce::KeyPress::spaceKey, {}, ' '));
+        settle();
+    }
+
+    // Tabs from the control that has the keyboard focus until the focus is
+    // back on it, visiting each control it lands on; the controls in the
+    // order the focus reached them, the first one last.
+    std::vector<juce::Component*> tabRound (const std::function<void (juce::Component&)>& visit)
+    {
+        auto* start = juce::Component::getCurrentlyFocusedComponent();
+        std::vector<juce::Component*> stops;
+
+        for (int i = 0; i < maxTabStops && start != nullptr; ++i)
+        {
+            PeerInput (harness.getPanel()).press (juce::KeyPress (juce::KeyPress::tabKey));
+            auto* focused = juce::Component::getCurrentlyFocusedComponent();
+            stops.push_back (focused);
+
+            if (focused == start || focused == nullptr)
+                return stops;
+
+            visit (*focused);
+        }
+
+        ADD_FAILURE() << "the focus never came back to where the round began";
+        return stops;
     }
 };
 } // namespace
@@ -505,4 +585,74 @@ TEST_F (PanelFollowing, AnEntryWaitingForItsNameGivesWayToTheUsersChoiceAndToANe
         clickConnect();
         settle();
     }
+}
+
+TEST_F (PanelFollowing, WhileMaskedTheKeyboardReachesOnlyTheConnectToggleAndTheList)
+{
+    instrument().setNames (0, { "Grand", "Hall" });
+    instrument().setPart (0, quietShownPart ("Hall", 0, 1, 4));
+    connect();
+
+    // a tool has the keyboard focus when part 0 goes to bank 2 | masked, and
+    // no control under the mask has the focus (the window may hand it to the
+    // connect toggle when it is activated again)
+    panel().resetButton.grabKeyboardFocus();
+    ASSERT_TRUE (panel().resetButton.hasKeyboardFocus (false));
+    send (FromInstrument::programChange (0, 2, 5));
+    settle();
+    expectEditing (0, false, noChannel);
+
+    for (const auto& [name, control] : editingAreaKeyboardControls())
+        EXPECT_FALSE (control->hasKeyboardFocus (true)) << name;
+
+    takeWire();
+    const auto record = panel().midi.getMicroPCopy();
+
+    // user clicks the list, then tabs round the window pressing Return and
+    // space wherever the focus lands, but on the connect toggle, whose
+    // Return switches the connection off | the focus goes between the two
+    // controls above the mask | nothing is sent, nothing changes
+    focusTheList();
+    const auto stops = tabRound ([this] (juce::Component& control)
+                                 {
+                                     if (&control != &panel().connectButton)
+                                         pressReturnAndSpace(); });
+
+    EXPECT_EQ (stops, (std::vector<juce::Component*> { &panel().connectButton, &panel().microPCombo }));
+    EXPECT_EQ (takeWire(), Wire {});
+    const auto after = panel().midi.getMicroPCopy();
+    EXPECT_EQ (std::memcmp (&after, &record, sizeof (record)), 0);
+    expectEditing (0, false, noChannel);
+}
+
+TEST_F (PanelFollowing, OnceTheMaskIsGoneTheKeyboardReachesTheEditingAreaAgain)
+{
+    instrument().setNames (0, { "Grand", "Hall" });
+    instrument().setPart (0, quietShownPart ("Hall", 0, 1, 4));
+    connect();
+
+    // instrument: part 0 goes to bank 2, then back to bank 0 | editing on
+    send (FromInstrument::programChange (0, 2, 5));
+    settle();
+    send (FromInstrument::programChange (0, 0, 1));
+    settle();
+    expectEditing (0, true, 0);
+    takeWire();
+
+    // user clicks the list and tabs round the window, pressing Return on the
+    // reset tool | every control of the editing area takes the focus | the
+    // reset acts: the shown table is 64 throughout and sent
+    focusTheList();
+    const auto stops = tabRound ([this] (juce::Component& control)
+                                 {
+                                     if (&control == &panel().resetButton)
+                                         pressReturnAndSpace(); });
+
+    for (const auto& [name, control] : editingAreaKeyboardControls())
+        EXPECT_NE (std::find (stops.begin(), stops.end(), control), stops.end()) << name;
+
+    EXPECT_EQ (takeWire(), Wire { "per-key 0 0 0 1 88 0" });
+    EXPECT_EQ (keyValues(), std::vector<int> (KeyView::keyCount, centre));
+    const auto shown = instrument().getPart (0).tracks[0];
+    EXPECT_EQ (std::vector<int> (shown.begin(), shown.end()), std::vector<int> (KeyView::keyCount, centre));
 }
