@@ -151,9 +151,12 @@ private:
     void saveRecord (const juce::File& chosen, const ST_MICROPERFORMANCE& record, int part);
 
     // While the mask shows, the controls it lies over give up the keyboard as
-    // well as the mouse; they take it back when it goes.
+    // well as the mouse, and their popups close; they take the keyboard back
+    // when it goes.
     void withholdKeyboardUnderMask();
+    void closePopupsUnderMask();
     void returnKeyboardUnderMask();
+    bool isUnderMask (const juce::Component& control) const;
     static void collectKeyboardTakers (juce::Component& component, std::vector<juce::Component::SafePointer<juce::Component>>& takers);
 
     void connectButtonClicked();

@@ -18,6 +18,7 @@ void MainComponent::disableAllControls()
 {
     disabledMask.setVisible (true);
     withholdKeyboardUnderMask();
+    closePopupsUnderMask();
 
     for (auto* control : { static_cast<juce::Component*> (&openButton), static_cast<juce::Component*> (&saveButton), static_cast<juce::Component*> (&iconCombo) })
         control->setEnabled (false);
@@ -56,7 +57,7 @@ void MainComponent::withholdKeyboardUnderMask()
     std::vector<juce::Component::SafePointer<juce::Component>> takers;
 
     for (auto* child : getChildren())
-        if (child != &disabledMask && child->getBounds().intersects (disabledMask.getBounds()))
+        if (isUnderMask (*child))
             collectKeyboardTakers (*child, takers);
 
     // The focus a control loses goes nowhere rather than to the first control
@@ -70,6 +71,14 @@ void MainComponent::withholdKeyboardUnderMask()
     }
 }
 
+void MainComponent::closePopupsUnderMask()
+{
+    // A choice in a popup opened before the mask went up would still act.
+    for (auto* child : getChildren())
+        if (auto* box = dynamic_cast<CustomComboBox*> (child); box != nullptr && isUnderMask (*box))
+            box->dismissPopup();
+}
+
 void MainComponent::returnKeyboardUnderMask()
 {
     for (auto& control : keyboardWithheldByMask)
@@ -77,6 +86,11 @@ void MainComponent::returnKeyboardUnderMask()
             control->setWantsKeyboardFocus (true);
 
     keyboardWithheldByMask.clear();
+}
+
+bool MainComponent::isUnderMask (const juce::Component& control) const
+{
+    return &control != &disabledMask && control.getBounds().intersects (disabledMask.getBounds());
 }
 
 void MainComponent::collectKeyboardTakers (juce::Component& component, std::vector<juce::Component::SafePointer<juce::Component>>& takers)

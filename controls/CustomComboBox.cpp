@@ -17,12 +17,7 @@ CustomComboBox::CustomComboBox()
 CustomComboBox::~CustomComboBox()
 {
     // An open popup draws through the look-and-feel: close it first.
-    if (popupOpen)
-    {
-        juce::PopupMenu::dismissAllActiveMenus();
-        MenuAreaPopup::dismissAll();
-    }
-
+    dismissPopup();
     setLookAndFeel (nullptr);
     lookAndFeel.reset();
 }
@@ -55,6 +50,16 @@ bool CustomComboBox::isMenuActive() const
 void CustomComboBox::setActiveMenu (bool open)
 {
     popupOpen = open;
+}
+
+void CustomComboBox::dismissPopup()
+{
+    // One popup is open at a time, so closing them all closes the box's own.
+    if (popupOpen)
+    {
+        juce::PopupMenu::dismissAllActiveMenus();
+        MenuAreaPopup::dismissAll();
+    }
 }
 
 void CustomComboBox::showPopup()

@@ -26,6 +26,8 @@ public:
 
     bool isMenuActive() const;
     void setActiveMenu (bool open);
+    // Closes the box's popup, if open, without a choice.
+    void dismissPopup();
 
 private:
     static void popupFinished (int result, CustomComboBox* box);

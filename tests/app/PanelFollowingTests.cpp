@@ -656,3 +656,26 @@ TEST_F (PanelFollowing, OnceTheMaskIsGoneTheKeyboardReachesTheEditingAreaAgain)
     const auto shown = instrument().getPart (0).tracks[0];
     EXPECT_EQ (std::vector<int> (shown.begin(), shown.end()), std::vector<int> (KeyView::keyCount, centre));
 }
+
+TEST_F (PanelFollowing, APopupOpenUnderTheMaskClosesWithoutAChoiceWhenTheMaskGoesUp)
+{
+    instrument().setNames (0, { "Grand", "Hall" });
+    instrument().setPart (0, quietShownPart ("Hall", 0, 1, 4));
+    connect();
+
+    // user opens the model box's popup
+    PeerInput input (harness.getPanel());
+    input.click (panel().templateCombo.getBounds().getCentre().toFloat());
+    ASSERT_TRUE (PanelHarness::pumpUntil ([this]
+                                          { return panel().templateCombo.isMenuActive(); }));
+    const auto model = panel().templateCombo.getSelectedId();
+
+    // instrument: part 0 goes to bank 2 | masked, and the popup is gone
+    // without a choice, so nothing of it can reach the protected sound
+    send (FromInstrument::programChange (0, 2, 5));
+    settle();
+    expectEditing (0, false, noChannel);
+    EXPECT_TRUE (PanelHarness::pumpUntil ([this]
+                                          { return ! panel().templateCombo.isMenuActive(); }));
+    EXPECT_EQ (panel().templateCombo.getSelectedId(), model);
+}
