@@ -11,13 +11,14 @@ build="$root/build/release"
 bash "$root/tools/install-deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build "$build" --target velmor_editor empty_window > /dev/null
+source "$build/product.sh"
 
 # The programs run one after the other in a home folder of the run's own, so
 # that the user's settings, log and instance lock are left alone.
 home="$(mktemp -d)"
 trap 'rm -rf "$home"' EXIT
 
-HOME="$home" EDITOR_BIN="$build/app/Velmor Piano Editor" EMPTY_BIN="$build/bench/empty_window" SECONDS_TO_MEASURE="$seconds" \
+HOME="$home" EDITOR_BIN="$build/app/$product_name" EDITOR_TITLE="^$product_name v${product_version//./\\.}\$" EMPTY_BIN="$build/bench/empty_window" SECONDS_TO_MEASURE="$seconds" \
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
         set -euo pipefail
         ticks=$(getconf CLK_TCK)
@@ -49,5 +50,5 @@ HOME="$home" EDITOR_BIN="$build/app/Velmor Piano Editor" EMPTY_BIN="$build/bench
         }
 
         measure "empty window" "^Empty Window$" "$EMPTY_BIN"
-        measure "editor" "^Velmor Piano Editor v1\\.0$" "$EDITOR_BIN"
+        measure "editor" "$EDITOR_TITLE" "$EDITOR_BIN"
     '

@@ -8,6 +8,7 @@ build="$root/build/release"
 bash "$root/tools/install-deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build "$build" --target velmor_editor
+source "$build/product.sh"
 
 # Without a display the editor says so in one line and ends with an error.
-exec "$build/app/Velmor Piano Editor"
+exec "$build/app/$product_name"
