@@ -101,7 +101,7 @@ MainComponent::MainComponent (Environment environment)
     userSettingsFolder = environment.userSettingsFolder;
     systemSettingsFolder = environment.systemSettingsFolder;
     readMainDisplay = std::move (environment.readMainDisplay);
-    chooseFileToSave = std::move (environment.chooseFileToSave);
+    chooseFile = std::move (environment.chooseFile);
 
     // The link posts from "MidiProcessing"; the weak reference that a posted
     // message holds to the panel is made here, before two threads can ask for it.

@@ -53,16 +53,22 @@ public:
     // system's MIDI ports, the settings folders of the user and of the system,
     // the desktop's main display within its work area and the system's save
     // dialog; tests pass stand-ins.
+    enum class FileDialog
+    {
+        open,
+        save
+    };
+
     struct Environment
     {
         std::unique_ptr<MidiPorts> midiPorts;
         juce::File userSettingsFolder;
         juce::File systemSettingsFolder;
         std::function<WindowScale::MainDisplay()> readMainDisplay;
-        // Asks for the file to save to, starting from the proposed one, and
-        // gives juce::File() when the user cancels. The message loop runs on
-        // while it asks.
-        std::function<juce::File (const juce::File& proposed)> chooseFileToSave;
+        // Asks for the file to open, starting in a folder, or to save to,
+        // starting from the proposed file, and gives juce::File() when the user
+        // cancels. The message loop runs on while it asks.
+        std::function<juce::File (FileDialog dialog, const juce::File& start)> chooseFile;
     };
 
     MainComponent();
@@ -148,6 +154,7 @@ private:
     // Writes record, the sound shown when the user asked to save it, to the
     // chosen file. The panel's record takes the file's name only while part is
     // still the edited part and the record is still that sound, byte for byte.
+    juce::File askForFile (FileDialog dialog, const juce::File& start);
     void saveRecord (const juce::File& chosen, const ST_MICROPERFORMANCE& record, int part);
 
     // While the mask shows, the controls it lies over give up the keyboard as
@@ -240,7 +247,7 @@ private:
     juce::File userSettingsFolder;
     juce::File systemSettingsFolder;
     std::function<WindowScale::MainDisplay()> readMainDisplay;
-    std::function<juce::File (const juce::File& proposed)> chooseFileToSave;
+    std::function<juce::File (FileDialog dialog, const juce::File& start)> chooseFile;
     juce::Component::SafePointer<juce::SplashScreen> splashScreen;
     juce::Image scaledBackground;
     float scaledBackgroundScale = 0.0f;

@@ -26,9 +26,15 @@ bool writeWhole (const juce::File& file, const juce::MemoryBlock& bytes)
            && temporary.overwriteTargetFileWithTemporary();
 }
 
-juce::File askWithSaveDialog (const juce::File& proposed)
+juce::File askWithDialog (MainComponent::FileDialog dialog, const juce::File& start)
 {
-    juce::FileChooser chooser (saveTitle, proposed, filePattern, true);
+    if (dialog == MainComponent::FileDialog::open)
+    {
+        juce::FileChooser chooser (openTitle, start, filePattern, true, false);
+        return chooser.browseForFileToOpen() ? chooser.getResult() : juce::File();
+    }
+
+    juce::FileChooser chooser (saveTitle, start, filePattern, true);
     return chooser.browseForFileToSave (true) ? chooser.getResult() : juce::File();
 }
 
@@ -41,12 +47,20 @@ bool isSameRecord (const ST_MICROPERFORMANCE& a, const ST_MICROPERFORMANCE& b)
 }
 } // namespace
 
+juce::File MainComponent::askForFile (FileDialog dialog, const juce::File& start)
+{
+    return chooseFile ? chooseFile (dialog, start) : askWithDialog (dialog, start);
+}
+
 void MainComponent::openFile()
 {
-    juce::FileChooser chooser (openTitle, lastDirectory, filePattern, true, false);
+    const auto chosen = askForFile (FileDialog::open, lastDirectory);
 
-    if (chooser.browseForFileToOpen())
-        openFile (chooser.getResult());
+    // The dialog does not stop the message loop: meanwhile the edited part may
+    // have gone to a sound that may not be edited, which the file must not
+    // replace.
+    if (chosen != juce::File() && ! disabledMask.isVisible())
+        openFile (chosen);
 }
 
 void MainComponent::saveFile()
@@ -57,7 +71,7 @@ void MainComponent::saveFile()
     const auto record = midi.getMicroPCopy();
     const auto part = currentPart;
     const auto proposed = MicroPerformanceFile::getProposedFile (lastDirectory, record);
-    const auto chosen = chooseFileToSave ? chooseFileToSave (proposed) : askWithSaveDialog (proposed);
+    const auto chosen = askForFile (FileDialog::save, proposed);
 
     if (chosen != juce::File())
         saveRecord (chosen, record, part);

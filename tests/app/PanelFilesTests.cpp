@@ -634,17 +634,17 @@ TEST_F (PanelFileDialogs, ACancelledOpenDialogChangesNothing)
 }
 
 //==============================================================================
-// A panel that follows the instrument, with a save dialog that keeps the
-// message loop running while it is open, as the system's dialogs do: the test
-// acts meanwhile, then the dialog gives the chosen file.
-class PanelSaveDialog : public PanelScenario
+// A panel that follows the instrument, with file dialogs that keep the
+// message loop running while they are open, as the system's dialogs do: the
+// test acts meanwhile, then the dialog gives the chosen file.
+class PanelDialogsWhileFollowing : public PanelScenario
 {
 protected:
     void SetUp() override
     {
-        harness.chooseFileToSave = [this] (const juce::File&)
+        harness.chooseFile = [this] (MainComponent::FileDialog dialog, const juce::File&)
         {
-            ++dialogsShown;
+            shown.push_back (dialog);
             meanwhile();
             return chosen;
         };
@@ -661,17 +661,35 @@ protected:
         folder.deleteRecursively();
     }
 
-    void clickSave()
+    // A new panel, connected, edits part 0, which plays "Grand".
+    void connectPlayingGrand()
     {
-        PeerInput (harness.getPanel()).click (clickablePointOf (panel().saveButton));
+        buildPanel();
+        instrument().setNames (0, { "Grand", "Hall" });
+        instrument().setPart (0, shownPart ("Grand", 0, 3));
+        connect();
+    }
+
+    void waitForAPing()
+    {
+        const auto pings = instrument().getPingRequestCount();
+        EXPECT_TRUE (PanelHarness::pumpUntil ([this, pings]
+                                              { return instrument().getPingRequestCount() > pings; },
+                                              processTimeoutMs));
+        settle();
+    }
+
+    void click (juce::Component& button)
+    {
+        PeerInput (harness.getPanel()).click (clickablePointOf (button));
     }
 
     juce::File folder, chosen;
     std::function<void()> meanwhile;
-    int dialogsShown = 0;
+    std::vector<MainComponent::FileDialog> shown;
 };
 
-TEST_F (PanelSaveDialog, TheFileHoldsTheSoundShownWhenSaveWasPressedAndOnlyThatSoundTakesTheFilesName)
+TEST_F (PanelDialogsWhileFollowing, TheFileHoldsTheSoundShownWhenSaveWasPressedAndOnlyThatSoundTakesTheFilesName)
 {
     struct Case
     {
@@ -683,12 +701,7 @@ TEST_F (PanelSaveDialog, TheFileHoldsTheSoundShownWhenSaveWasPressedAndOnlyThatS
 
     const Case cases[] = {
         { "the instrument only pings", [this]
-          {
-              const auto pings = instrument().getPingRequestCount();
-              EXPECT_TRUE (PanelHarness::pumpUntil ([this, pings]
-                                                    { return instrument().getPingRequestCount() > pings; },
-                                                    processTimeoutMs));
-              settle(); },
+          { waitForAPing(); },
           true,
           "Saved" },
         { "the instrument plays another sound", [this]
@@ -709,10 +722,7 @@ TEST_F (PanelSaveDialog, TheFileHoldsTheSoundShownWhenSaveWasPressedAndOnlyThatS
     for (const auto& testCase : cases)
     {
         SCOPED_TRACE (testCase.what);
-        buildPanel();
-        instrument().setNames (0, { "Grand", "Hall" });
-        instrument().setPart (0, shownPart ("Grand", 0, 3));
-        connect();
+        connectPlayingGrand();
 
         const auto pressed = panel().midi.getMicroPCopy();
         ASSERT_EQ (nameOf (pressed), "Grand");
@@ -722,11 +732,11 @@ TEST_F (PanelSaveDialog, TheFileHoldsTheSoundShownWhenSaveWasPressedAndOnlyThatS
             testCase.meanwhile();
             beforeClosing = panel().midi.getMicroPCopy();
         };
-        dialogsShown = 0;
+        shown.clear();
 
-        clickSave();
+        click (panel().saveButton);
 
-        ASSERT_EQ (dialogsShown, 1);
+        ASSERT_EQ (shown, std::vector { MainComponent::FileDialog::save });
         auto saved = pressed;
         VelmorWire::storeNameText (saved, "Saved");
         juce::MemoryBlock bytes;
@@ -744,6 +754,67 @@ TEST_F (PanelSaveDialog, TheFileHoldsTheSoundShownWhenSaveWasPressedAndOnlyThatS
         {
             EXPECT_FALSE (sameRecord (beforeClosing, pressed)) << "the record changed while the dialog was open";
             EXPECT_TRUE (sameRecord (after, beforeClosing)) << "the save left it alone";
+        }
+
+        ASSERT_TRUE (chosen.deleteFile());
+    }
+}
+
+TEST_F (PanelDialogsWhileFollowing, AFileChosenAfterTheEditedPartWentToASoundThatMayNotBeEditedIsNotLoaded)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void()> meanwhile;
+        bool loaded;
+    };
+
+    const Case cases[] = {
+        { "the instrument only pings", [this]
+          { waitForAPing(); },
+          true },
+        { "the edited part goes to a sound of bank 2", [this]
+          {
+              send (FromInstrument::programChange (0, 2, 5));
+              settle(); },
+          false },
+    };
+
+    for (const auto& testCase : cases)
+    {
+        SCOPED_TRACE (testCase.what);
+        connectPlayingGrand();
+
+        auto opened = panel().midi.getMicroPCopy();
+        VelmorWire::storeNameText (opened, "Opened");
+        ASSERT_TRUE (chosen.replaceWithData (MicroPerformanceFile::encode (opened).getData(), (size_t) MicroPerformanceFile::fileSize));
+        ST_MICROPERFORMANCE beforeClosing {};
+        meanwhile = [this, &testCase, &beforeClosing]
+        {
+            testCase.meanwhile();
+            beforeClosing = panel().midi.getMicroPCopy();
+            takeWire();
+        };
+        shown.clear();
+
+        click (panel().openButton);
+        settle();
+
+        ASSERT_EQ (shown, std::vector { MainComponent::FileDialog::open });
+        EXPECT_EQ (panel().messageBox, nullptr);
+
+        if (testCase.loaded)
+        {
+            EXPECT_EQ (nameOf (panel().midi.getMicroPCopy()), "Opened");
+            EXPECT_TRUE (PanelHarness::pumpUntil ([this, &opened]
+                                                  { return std::memcmp (instrument().getPart (0).name.data(), opened.name, sizeof (opened.name)) == 0; },
+                                                  processTimeoutMs))
+                << "the file went to the edited part";
+        }
+        else
+        {
+            EXPECT_TRUE (sameRecord (panel().midi.getMicroPCopy(), beforeClosing)) << "the record stays the reported sound";
+            EXPECT_EQ (takeWire(), Wire()) << "nothing reaches the sound that may not be edited";
         }
 
         ASSERT_TRUE (chosen.deleteFile());

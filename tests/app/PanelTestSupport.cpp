@@ -139,7 +139,7 @@ MainComponent& PanelHarness::build()
     environment.systemSettingsFolder = systemSettingsFolder();
     environment.readMainDisplay = [this]
     { return display; };
-    environment.chooseFileToSave = chooseFileToSave;
+    environment.chooseFile = chooseFile;
 
     panel = std::make_unique<MainComponent> (std::move (environment));
     access = std::make_unique<PanelAccess> (*panel);

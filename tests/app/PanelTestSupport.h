@@ -83,8 +83,8 @@ public:
     WindowScale::MainDisplay display { 1280, 1024, 1.0 };
     // Outputs listed after the instrument's, on which nobody answers.
     juce::StringArray otherOutputs;
-    // The panel's save dialog; empty for the system's.
-    std::function<juce::File (const juce::File& proposed)> chooseFileToSave;
+    // The panel's file dialogs; empty for the system's.
+    std::function<juce::File (MainComponent::FileDialog dialog, const juce::File& start)> chooseFile;
 
     juce::File userSettingsFolder() const;
     juce::File systemSettingsFolder() const;
