@@ -28,8 +28,6 @@ constexpr int partSliderHeight = 47;
 constexpr int triangleLabelX = -4;
 constexpr int triangleLabelCentreTop = 593;
 constexpr int triangleLabelStep = 2;
-// The mask leaves the top bar, with the connect toggle, reachable.
-constexpr int topBarHeight = 37;
 
 // Hit thresholds: the alpha a pixel of a button's image must exceed to take a click.
 constexpr float topBarHitThreshold = 0.95f;
@@ -309,7 +307,7 @@ void MainComponent::buildControls()
 
     // Added last, the mask lies over every control below the top bar.
     disabledMask.setImage (embeddedImage (BinaryData::disabled_mask_png, BinaryData::disabled_mask_pngSize));
-    disabledMask.setBounds (0, topBarHeight, PANEL_WIDTH, PANEL_HEIGHT - topBarHeight);
+    disabledMask.setBounds (0, PANEL_TOP_BAR_HEIGHT, PANEL_WIDTH, PANEL_HEIGHT - PANEL_TOP_BAR_HEIGHT);
     addChildComponent (disabledMask);
 }
 

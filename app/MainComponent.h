@@ -49,16 +49,16 @@ class MainComponent : public juce::Component,
                       public CustomLabel::Listener
 {
 public:
-    // What the panel runs against. The application passes nothing and gets the
-    // system's MIDI ports, the settings folders of the user and of the system,
-    // the desktop's main display within its work area and the system's save
-    // dialog; tests pass stand-ins.
     enum class FileDialog
     {
         open,
         save
     };
 
+    // What the panel runs against. The application passes nothing and gets the
+    // system's MIDI ports, the settings folders of the user and of the system,
+    // the desktop's main display within its work area and the system's file
+    // dialogs; tests pass stand-ins.
     struct Environment
     {
         std::unique_ptr<MidiPorts> midiPorts;
@@ -151,10 +151,11 @@ private:
     void addImageButton (juce::ImageButton& button, const void* offData, int offSize, const void* onData, int onSize, float hitThreshold, juce::Point<int> topLeft);
     void configureTextComboBox (CustomComboBox& box, const juce::Font& font, juce::Rectangle<int> bounds, juce::Colour textColour, bool centred);
 
+    // The environment's dialog, or the system's when it has none.
+    juce::File askForFile (FileDialog dialog, const juce::File& start);
     // Writes record, the sound shown when the user asked to save it, to the
     // chosen file. The panel's record takes the file's name only while part is
     // still the edited part and the record is still that sound, byte for byte.
-    juce::File askForFile (FileDialog dialog, const juce::File& start);
     void saveRecord (const juce::File& chosen, const ST_MICROPERFORMANCE& record, int part);
 
     // While the mask shows, the controls it lies over give up the keyboard as

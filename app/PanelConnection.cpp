@@ -25,16 +25,16 @@ const juce::Colour boxButtonText { 0xffffffff };
 constexpr auto searchingText = "  Searching for Velmor Piano device. Please wait...  ";
 constexpr auto notFoundText = "  Velmor Piano device not found!\n  Please, connect usb cable to the device and retry.  ";
 constexpr auto connectionLostText = "  Velmor Piano device communication lost!\n  Please, verify usb cable connection and retry.  ";
-// The oldest instrument software that the link accepts; the link does not
-// check the third number.
-const juce::String oldestAcceptedVersion = "v" + juce::String (MidiVelmor::oldestAcceptedSoftware.major) + "." + juce::String (MidiVelmor::oldestAcceptedSoftware.minor) + ".0";
 
 constexpr unsigned char allNamesBank = 0;
 constexpr unsigned char allNamesIndex = 127;
 
+// Names the oldest instrument software that the link accepts; the link never
+// checks the third number.
 juce::String outOfDateText()
 {
-    return juce::String ("  Velmor Piano software is out of date!\n  Please, update software to ") + oldestAcceptedVersion + " or later.";
+    const auto& oldest = MidiVelmor::oldestAcceptedSoftware;
+    return "  Velmor Piano software is out of date!\n  Please, update software to v" + juce::String (oldest.major) + "." + juce::String (oldest.minor) + ".0 or later.";
 }
 
 // A message the panel posts to itself: what it hands over keeps its place

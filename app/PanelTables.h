@@ -6,6 +6,9 @@
 
 constexpr int PANEL_WIDTH = 1024;
 constexpr int PANEL_HEIGHT = 748;
+// The bar across the top, with the connect toggle, the list and the file
+// buttons; the mask leaves it reachable.
+constexpr int PANEL_TOP_BAR_HEIGHT = 37;
 
 constexpr int PART_PARAM_COUNT = 18;
 constexpr int KEY_PARAM_COUNT = 12;

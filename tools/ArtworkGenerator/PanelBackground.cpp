@@ -5,7 +5,7 @@
 
 namespace
 {
-constexpr int topBarHeight = 37;
+constexpr int topBarHeight = PANEL_TOP_BAR_HEIGHT;
 constexpr int maskHeight = PANEL_HEIGHT - topBarHeight;
 
 constexpr int sliderWidth = 224;
