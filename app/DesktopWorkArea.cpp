@@ -65,6 +65,7 @@ WindowScale::MainDisplay withinWorkArea (const WindowScale::MainDisplay& wholeDi
 
 WindowScale::MainDisplay applyTo (const WindowScale::MainDisplay& wholeDisplay)
 {
+#if JUCE_LINUX
     const auto& displays = juce::Desktop::getInstance().getDisplays();
     const auto* display = displays.getPrimaryDisplay();
 
@@ -77,5 +78,8 @@ WindowScale::MainDisplay applyTo (const WindowScale::MainDisplay& wholeDisplay)
                                                        : display->topLeftPhysical;
 
     return withinWorkArea (wholeDisplay, topLeft, readPublished());
+#else
+    return wholeDisplay;
+#endif
 }
 } // namespace DesktopWorkArea

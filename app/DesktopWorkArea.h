@@ -38,11 +38,14 @@ struct Published
 // Without a current desktop the first desktop's area counts.
 WindowScale::MainDisplay withinWorkArea (const WindowScale::MainDisplay& wholeDisplay, juce::Point<int> topLeft, const Published& published);
 
+#if JUCE_LINUX
 // What the desktop publishes on the root window of the default X display;
 // nothing when there is no X display.
 Published readPublished();
+#endif
 
 // The whole main display, as WindowScale::readMainDisplay reads it, within the
-// work area that the desktop publishes now.
+// work area that the desktop publishes now. Off Linux the display is returned
+// as it is: there its user area already leaves out docks and task bars.
 WindowScale::MainDisplay applyTo (const WindowScale::MainDisplay& wholeDisplay);
 } // namespace DesktopWorkArea
