@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ConnectionFlow.h"
+#include "app/InterruptedPresses.h"
 #include "app/SettingsFiles.h"
 #include "app/WindowScale.h"
 #include "controls/CustomAlertWindow.h"
@@ -159,8 +160,8 @@ private:
     void saveRecord (const juce::File& chosen, const ST_MICROPERFORMANCE& record, int part);
 
     // While the mask shows, the controls it lies over give up the keyboard as
-    // well as the mouse, and their popups close; they take the keyboard back
-    // when it goes.
+    // well as the mouse, and their popups close, the icon box's too; they take
+    // the keyboard back when it goes.
     void withholdKeyboardUnderMask();
     void closePopupsUnderMask();
     void returnKeyboardUnderMask();
@@ -188,6 +189,11 @@ private:
     static bool isPart (int part);
     bool hasEditedPart() const;
     bool hasKeyParam() const;
+    // No edit reaches the record or the instrument while the mask shows, nor
+    // from a press that was held when it went up. A refused edit leaves its
+    // control showing the record.
+    bool mayEdit();
+    void showRecordedPartParam (int param);
     // A part parameter's label, and the offset slider when it is paired with
     // the shown table.
     void showPartParamValue (int param, int value);
@@ -254,6 +260,8 @@ private:
     float scaledBackgroundScale = 0.0f;
     // The controls under the shown mask that wanted the keyboard focus.
     std::vector<juce::Component::SafePointer<juce::Component>> keyboardWithheldByMask;
+    // The presses held when the mask last went up.
+    InterruptedPresses interruptedPresses;
 
     // The panel's own view of the connection, the box shown, and what the
     // panel still waits for.

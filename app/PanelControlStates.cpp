@@ -16,6 +16,10 @@ void MainComponent::enableAllControls()
 
 void MainComponent::disableAllControls()
 {
+    // What the user holds as the mask goes up may not edit the sound it protects.
+    if (! disabledMask.isVisible())
+        interruptedPresses.interruptHeldPresses();
+
     disabledMask.setVisible (true);
     withholdKeyboardUnderMask();
     closePopupsUnderMask();
@@ -73,10 +77,13 @@ void MainComponent::withholdKeyboardUnderMask()
 
 void MainComponent::closePopupsUnderMask()
 {
-    // A choice in a popup opened before the mask went up would still act.
+    // A choice in a popup opened before the mask went up would still act. The
+    // icon box lies above the mask, but goes out of use with it.
     for (auto* child : getChildren())
         if (auto* box = dynamic_cast<CustomComboBox*> (child); box != nullptr && isUnderMask (*box))
             box->dismissPopup();
+
+    iconCombo.dismissPopup();
 }
 
 void MainComponent::returnKeyboardUnderMask()

@@ -44,7 +44,11 @@ void MainComponent::buttonClicked (juce::Button* button)
         if (button == &kCircleButtons[(size_t) k])
         {
             // The per-key combo's handler does the work, and only on a change.
-            keyParamCombo.setSelectedItemIndex (k, juce::sendNotificationAsync);
+            if (mayEdit())
+                keyParamCombo.setSelectedItemIndex (k, juce::sendNotificationAsync);
+            else
+                kCircleButtons[(size_t) currentKeyParam].setToggleState (true, juce::dontSendNotification);
+
             return;
         }
     }
@@ -119,6 +123,13 @@ void MainComponent::sliderValueChanged (juce::Slider* slider)
             return;
 
         const auto param = PIANO_KCIRCLE_TO_SLIDER[currentKeyParam];
+
+        if (! mayEdit())
+        {
+            showRecordedPartParam (param);
+            return;
+        }
+
         const auto value = (int) triangleSlider->getValue();
         storeAndSendPartParam (param, value);
         setValueLabel (param, value - KEY_VALUE_CENTRE);
@@ -132,6 +143,12 @@ void MainComponent::sliderValueChanged (juce::Slider* slider)
     {
         if (slider != partSliders[(size_t) param].get())
             continue;
+
+        if (! mayEdit())
+        {
+            showRecordedPartParam (param);
+            return;
+        }
 
         const auto value = (int) slider->getValue();
         storeAndSendPartParam (param, value);
@@ -155,6 +172,12 @@ void MainComponent::comboBoxChanged (juce::ComboBox* comboBox)
     {
         if (iconCombo.getSelectedItemIndex() < 0)
             return;
+
+        if (! mayEdit())
+        {
+            iconCombo.setSelectedId ((signed char) midi.getMicroPCopy().iconId);
+            return;
+        }
 
         midi.setPartMicroPIcon ((unsigned char) currentPart, (unsigned char) iconCombo.getSelectedId());
 
@@ -206,6 +229,12 @@ void MainComponent::comboBoxChanged (juce::ComboBox* comboBox)
         if (id == 0)
             return;
 
+        if (! mayEdit())
+        {
+            templateCombo.setSelectedId ((signed char) midi.getMicroPCopy().templateId + 1, juce::dontSendNotification);
+            return;
+        }
+
         midi.setPartMicroPTemplate ((unsigned char) currentPart, (unsigned char) (id - 1));
 
         if (hasEditedPart())
@@ -235,6 +264,15 @@ void MainComponent::valuesChanged (KeyView*, unsigned char firstKey, unsigned ch
 {
     if (firstKey > lastKey || lastKey >= KEY_COUNT)
         return;
+
+    // A refused stroke has painted the view alone, which shows the record again.
+    if (! mayEdit())
+    {
+        if (hasKeyParam())
+            showShownKeys (firstKey, lastKey - firstKey + 1);
+
+        return;
+    }
 
     storeKeyViewValues (firstKey, (unsigned char) (lastKey - firstKey + 1));
 }
@@ -275,7 +313,7 @@ void MainComponent::randomKeyView()
 
 void MainComponent::scaleKeyView (int direction)
 {
-    if (! hasKeyParam())
+    if (! hasKeyParam() || ! mayEdit())
         return;
 
     const auto step = shiftDown ? scaleStepWithShift : scaleStep;
@@ -285,7 +323,7 @@ void MainComponent::scaleKeyView (int direction)
 
 void MainComponent::moveKeyView (int direction)
 {
-    if (! hasKeyParam())
+    if (! hasKeyParam() || ! mayEdit())
         return;
 
     const auto step = shiftDown ? moveStepWithShift : moveStep;
@@ -306,6 +344,20 @@ bool MainComponent::hasEditedPart() const
 bool MainComponent::hasKeyParam() const
 {
     return juce::isPositiveAndBelow (currentKeyParam, KEY_PARAM_COUNT);
+}
+
+bool MainComponent::mayEdit()
+{
+    return ! disabledMask.isVisible() && ! interruptedPresses.isAnyUnderWay();
+}
+
+void MainComponent::showRecordedPartParam (int param)
+{
+    const auto value = midi.getMicroPCopy().params[param];
+    partSliders[(size_t) param]->setValue (value, juce::dontSendNotification);
+
+    if (hasKeyParam() && PIANO_SLIDER_TO_KCIRCLE[param] == currentKeyParam)
+        triangleSlider->setValue (value, juce::dontSendNotification);
 }
 
 void MainComponent::showPartParamValue (int param, int value)
@@ -330,7 +382,7 @@ void MainComponent::storeAndSendPartParam (int param, int value)
 
 void MainComponent::setShownTable (const std::function<void (unsigned char*)>& change)
 {
-    if (! hasKeyParam())
+    if (! hasKeyParam() || ! mayEdit())
         return;
 
     {

@@ -16,12 +16,7 @@ ImageComboBox::ImageComboBox()
 ImageComboBox::~ImageComboBox()
 {
     // An open popup draws through the look-and-feel: close it first.
-    if (menuVisible)
-    {
-        juce::PopupMenu::dismissAllActiveMenus();
-        MenuAreaPopup::dismissAll();
-    }
-
+    dismissPopup();
     setLookAndFeel (nullptr);
 }
 
@@ -62,6 +57,16 @@ void ImageComboBox::buttonClicked (juce::Button*)
 bool ImageComboBox::isMenuVisible() const
 {
     return menuVisible;
+}
+
+void ImageComboBox::dismissPopup()
+{
+    // One popup is open at a time, so closing them all closes the box's own.
+    if (menuVisible)
+    {
+        juce::PopupMenu::dismissAllActiveMenus();
+        MenuAreaPopup::dismissAll();
+    }
 }
 
 void ImageComboBox::showPopup()

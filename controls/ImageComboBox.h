@@ -27,6 +27,8 @@ public:
     virtual void setMenuArea (int x, int y, int width, int height);
     void buttonClicked (juce::Button*) override;
     virtual bool isMenuVisible() const;
+    // Closes the box's popup, if open, without a choice.
+    void dismissPopup();
     virtual void setItemSize (int width, int height);
     virtual int getSelectedId() const;
     virtual int getSelectedItemIndex() const;

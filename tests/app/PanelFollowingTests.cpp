@@ -1,4 +1,5 @@
 #include "tests/app/PanelScenario.h"
+#include "tests/app/PanelSessionSupport.h"
 #include "tests/controls/PeerInput.h"
 #include "tests/link/LogFile.h"
 
@@ -678,4 +679,162 @@ TEST_F (PanelFollowing, APopupOpenUnderTheMaskClosesWithoutAChoiceWhenTheMaskGoe
     EXPECT_TRUE (PanelHarness::pumpUntil ([this]
                                           { return ! panel().templateCombo.isMenuActive(); }));
     EXPECT_EQ (panel().templateCombo.getSelectedId(), model);
+}
+
+TEST_F (PanelFollowing, AGestureUnderWayWhenTheMaskGoesUpEndsThereAndTheNextOneEditsAsBefore)
+{
+    // Points in panel pixels, at a proportion of a slider's length.
+    const auto alongX = [] (juce::Component& slider, float proportion)
+    {
+        const auto b = slider.getBounds();
+        return juce::Point<int> (b.getX() + juce::roundToInt (proportion * (float) b.getWidth()), b.getCentreY());
+    };
+    const auto alongY = [] (juce::Component& slider, float proportion)
+    {
+        const auto b = slider.getBounds();
+        return juce::Point<int> (b.getCentreX(), b.getY() + juce::roundToInt (proportion * (float) b.getHeight()));
+    };
+    const auto keyPoint = [this] (int key, int y)
+    {
+        return panel().keyView.getPosition() + juce::Point<int> (key * keyColumnWidth + keyColumnWidth / 2, y);
+    };
+
+    auto& partSlider = *panel().partSliders[unpairedParam];
+    auto& offsetSlider = panel().triangleSlider;
+
+    struct Gesture
+    {
+        const char* what;
+        // Up to the moment the instrument reports another bank, and whether it is under way then.
+        std::function<void (PanelMouse&)> begin;
+        std::function<bool (const Wire& sent)> isUnderWay;
+        // From there to the release.
+        std::function<void (PanelMouse&)> rest;
+        std::function<bool (const ST_MICROPERFORMANCE&)> showsTheRecord;
+    };
+
+    const auto sentSomething = [] (const Wire& sent)
+    { return ! sent.empty(); };
+
+    const Gesture gestures[] = {
+        { "a stroke on the key view", [&] (PanelMouse& mouse)
+          {
+              mouse.press (keyPoint (10, 50));
+              mouse.drag (keyPoint (14, 50)); },
+          sentSomething,
+          [&] (PanelMouse& mouse)
+          {
+              mouse.drag (keyPoint (20, 150));
+              mouse.drag (keyPoint (30, 20));
+              mouse.release (keyPoint (30, 20)); },
+          [this] (const ST_MICROPERFORMANCE& r)
+          { return keyValues() == std::vector<int> (r.tracks[0], r.tracks[0] + KeyView::keyCount); } },
+        { "a part slider's drag", [&] (PanelMouse& mouse)
+          {
+              mouse.press (alongX (partSlider, 0.8f));
+              mouse.drag (alongX (partSlider, 0.7f)); },
+          sentSomething,
+          [&] (PanelMouse& mouse)
+          {
+              mouse.drag (alongX (partSlider, 0.3f));
+              mouse.drag (alongX (partSlider, 0.2f));
+              mouse.release (alongX (partSlider, 0.2f)); },
+          [&] (const ST_MICROPERFORMANCE& r)
+          { return partSlider.getValue() == r.params[unpairedParam] && panel().valueLabels[unpairedParam].getText() == signedText (r.params[unpairedParam]); } },
+        { "the offset slider's drag", [&] (PanelMouse& mouse)
+          {
+              mouse.press (alongY (offsetSlider, 0.3f));
+              mouse.drag (alongY (offsetSlider, 0.4f)); },
+          sentSomething,
+          [&] (PanelMouse& mouse)
+          {
+              mouse.drag (alongY (offsetSlider, 0.7f));
+              mouse.drag (alongY (offsetSlider, 0.9f));
+              mouse.release (alongY (offsetSlider, 0.9f)); },
+          [&] (const ST_MICROPERFORMANCE& r)
+          { return offsetSlider.getValue() == r.params[pairedParam] && panel().partSliders[pairedParam]->getValue() == r.params[pairedParam]; } },
+        { "a choice in the icon box's popup", [this] (PanelMouse& mouse)
+          { mouse.click (panel().iconCombo); },
+          [this] (const Wire&)
+          { return panel().iconCombo.isMenuVisible(); },
+          [this] (PanelMouse&)
+          {
+              // Icon row 4 is not the part's icon.
+              if (panel().iconCombo.isMenuVisible())
+                  PanelMouse::chooseInPopup (4); },
+          [this] (const ST_MICROPERFORMANCE& r)
+          { return panel().iconCombo.getSelectedId() == r.iconId && ! panel().iconCombo.isMenuVisible(); } },
+    };
+
+    struct Meanwhile
+    {
+        const char* what;
+        std::vector<std::vector<juce::MidiMessage>> instrumentSends;
+    };
+
+    const Meanwhile meanwhiles[] = {
+        { "part 0 goes to bank 2", { FromInstrument::programChange (0, 2, 5) } },
+        { "part 0 goes to bank 2 and back", { FromInstrument::programChange (0, 2, 5), FromInstrument::programChange (0, 0, 1) } },
+    };
+
+    instrument().setNames (0, { "Grand", "Hall" });
+    closeSplashScreens();
+
+    for (const auto& gesture : gestures)
+    {
+        for (const auto& meanwhile : meanwhiles)
+        {
+            SCOPED_TRACE (std::string (gesture.what) + ", " + meanwhile.what);
+            instrument().setPart (0, quietShownPart ("Hall", 0, 1, 4));
+            connect();
+            PanelMouse mouse (harness.getPanel());
+
+            // user begins the gesture | it edits as ever
+            gesture.begin (mouse);
+            settle();
+            EXPECT_TRUE (gesture.isUnderWay (takeWire()));
+
+            // instrument: meanwhile | the gesture is over: the rest of it
+            // changes nothing and sends nothing, and its control shows the record
+            for (const auto& messages : meanwhile.instrumentSends)
+            {
+                send (messages);
+                settle();
+            }
+
+            const auto masked = panel().disabledMask.isVisible();
+            takeWire();
+            const auto record = panel().midi.getMicroPCopy();
+
+            gesture.rest (mouse);
+            settle();
+
+            EXPECT_EQ (takeWire(), Wire {});
+            const auto afterRest = panel().midi.getMicroPCopy();
+            EXPECT_EQ (std::memcmp (&afterRest, &record, sizeof (record)), 0);
+            EXPECT_TRUE (gesture.showsTheRecord (afterRest));
+
+            // once the mask is gone, the user makes the same gesture anew | it edits as ever
+            if (masked)
+            {
+                send (FromInstrument::programChange (0, 0, 1));
+                settle();
+                takeWire();
+            }
+
+            expectEditing (0, true, 0);
+            gesture.begin (mouse);
+            gesture.rest (mouse);
+            settle();
+
+            EXPECT_NE (takeWire(), Wire {});
+            const auto edited = panel().midi.getMicroPCopy();
+            EXPECT_NE (std::memcmp (&edited, &afterRest, sizeof (record)), 0);
+            EXPECT_TRUE (gesture.showsTheRecord (edited));
+
+            // the user switches off, for the next case
+            clickConnect();
+            settle();
+        }
+    }
 }

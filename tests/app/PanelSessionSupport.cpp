@@ -59,6 +59,13 @@ void parkPointer()
 
 } // namespace
 
+void closeSplashScreens()
+{
+    for (int i = juce::Desktop::getInstance().getNumComponents(); --i >= 0;)
+        if (auto* splash = dynamic_cast<juce::SplashScreen*> (juce::Desktop::getInstance().getComponent (i)))
+            delete splash;
+}
+
 void settle()
 {
     // Asynchronous notifications are delivered as posted messages, in order:
@@ -75,6 +82,7 @@ PanelMouse::PanelMouse (juce::Component& p)
     : panel (p),
       time (juce::Time::currentTimeMillis())
 {
+    parkPointer();
 }
 
 juce::ModifierKeys PanelMouse::held (juce::ModifierKeys buttons) const
@@ -169,12 +177,7 @@ bool PanelMouse::chooseInPopup (int index)
 void ConnectedPanel::SetUp()
 {
     harness.build();
-
-    // The splash lies over the panel and would take the pointer.
-    for (int i = juce::Desktop::getInstance().getNumComponents(); --i >= 0;)
-        if (auto* splash = dynamic_cast<juce::SplashScreen*> (juce::Desktop::getInstance().getComponent (i)))
-            delete splash;
-
+    closeSplashScreens();
     parkPointer();
     harness.showOnDesktop();
     panel().grabKeyboardFocus();

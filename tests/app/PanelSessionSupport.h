@@ -12,6 +12,8 @@ using Wire = std::vector<std::string>;
 
 // Lets every asynchronous notification that is already pending run.
 void settle();
+// Closes the splash, which would lie over the panel and take the pointer.
+void closeSplashScreens();
 
 // Mouse and Shift input delivered through the panel's window peer, as the
 // display server delivers it, while the real pointer waits where no window of
