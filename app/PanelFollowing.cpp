@@ -90,9 +90,13 @@ void MainComponent::onGetMicroPName (MidiVelmor*, unsigned char, unsigned char i
 void MainComponent::showListEntry (int index, const juce::String& text)
 {
     const auto id = index + 1;
+    // The panel waits with nothing selected: an entry selected since is the
+    // user's pick, which ends the wait at once, although its notification may
+    // still be queued behind this entry.
+    const auto waitedFor = id == connectionFlow.getWaitingSelection() && microPCombo.getSelectedId() == 0;
     // The shown text of a selected entry follows its new text only when
     // selected again.
-    const auto selected = id == connectionFlow.getWaitingSelection() || id == microPCombo.getSelectedId();
+    const auto selected = waitedFor || id == microPCombo.getSelectedId();
 
     // Names that came out of order may have put an entry past its index:
     // an id is never added twice.

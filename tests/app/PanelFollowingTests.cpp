@@ -838,3 +838,37 @@ TEST_F (PanelFollowing, AGestureUnderWayWhenTheMaskGoesUpEndsThereAndTheNextOneE
         }
     }
 }
+
+TEST_F (PanelFollowing, ThePickInTheListStandsOverTheWaitedEntryWhoseNameIsAlreadyOnItsWay)
+{
+    instrument().setNames (0, { "A", "B", "C" });
+    // part 0 plays number 7, whose name has not come
+    instrument().setPart (0, quietShownPart ("H", 0, 7, 2));
+    connect();
+    ASSERT_EQ (panel().microPCombo.getSelectedId(), 0);
+    takeWire();
+
+    // user opens the list and releases the mouse on 02 | the pick is made,
+    // and before the list's notification of it is run the name of number 7
+    // is posted
+    instrument().setPart (0, quietShownPart ("B", 0, 1, 3));
+    PanelMouse mouse (harness.getPanel());
+    mouse.click (panel().microPCombo);
+    ASSERT_TRUE (PanelMouse::clickInPopup (1));
+    send (FromInstrument::name (7, "H"));
+    waitUntilPosted();
+    settle();
+
+    // | 02 stays selected, and its sound is the one asked for
+    EXPECT_EQ (panel().microPCombo.getNumItems(), 4);
+    EXPECT_EQ (panel().microPCombo.getSelectedId(), 2);
+    EXPECT_EQ (panel().microPCombo.getText(), "02  B");
+    EXPECT_EQ (takeWire(), (Wire { "cc 0 0=0", "program 0=1", "part name? 0", "part data? 0" }));
+
+    // instrument: part 0 is reported playing 03 | the newer report is shown
+    instrument().setPart (0, quietShownPart ("C", 0, 2, 3));
+    send (FromInstrument::programChange (0, 0, 2));
+    settle();
+    EXPECT_EQ (panel().microPCombo.getSelectedId(), 3);
+    EXPECT_EQ (panel().microPCombo.getText(), "03  C");
+}

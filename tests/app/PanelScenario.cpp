@@ -18,6 +18,7 @@ constexpr uint8_t otherMaker = 0x43;
 constexpr int pingCommand = 2;
 constexpr int settleRounds = 20;
 constexpr int queuedMessageRounds = 3;
+constexpr int defaultWaitMs = 3000;
 // Icon ids 33 to 44 all have an image.
 constexpr int firstIconId = 33;
 constexpr int iconIdsInARow = 12;
@@ -243,17 +244,9 @@ void PanelScenario::settle()
     {
         const auto before = sentCount();
 
-        // The link logs each message as it takes it off its queue, after it has
-        // decoded and posted the one before.
         if (panel().midi.getConnectionState() != Midi::STATE_DISCONNECTED && ports.isInputOpen (PanelHarness::inputName))
         {
-            ++markersInjected;
-            const std::vector<uint8_t> marker { sysExStart, otherMaker, 0x7F, (uint8_t) (markersInjected & 0x7F), (uint8_t) ((markersInjected >> 7) & 0x7F), sysExEnd };
-            const auto dump = juce::String::toHexString (marker.data(), (int) marker.size()).toUpperCase();
-            const auto logEnd = LogFile::end();
-            instrument().injectBytes (marker);
-            EXPECT_TRUE (PanelHarness::pumpUntil ([&dump, logEnd]
-                                                  { return LogFile::textSince (logEnd).contains (dump); }));
+            EXPECT_TRUE (waitUntilTaken (PanelHarness::pumpUntil));
         }
 
         runQueuedMessages();
@@ -263,6 +256,25 @@ void PanelScenario::settle()
     }
 
     ADD_FAILURE() << "the editor and the instrument never fell silent";
+}
+
+void PanelScenario::waitUntilPosted()
+{
+    EXPECT_TRUE (waitUntilTaken (waitWithoutDispatch));
+}
+
+bool PanelScenario::waitUntilTaken (const std::function<bool (std::function<bool()>, int)>& wait)
+{
+    // The link logs each message as it takes it off its queue, after it has
+    // decoded and posted the one before.
+    ++markersInjected;
+    const std::vector<uint8_t> marker { sysExStart, otherMaker, 0x7F, (uint8_t) (markersInjected & 0x7F), (uint8_t) ((markersInjected >> 7) & 0x7F), sysExEnd };
+    const auto dump = juce::String::toHexString (marker.data(), (int) marker.size()).toUpperCase();
+    const auto logEnd = LogFile::end();
+    instrument().injectBytes (marker);
+    return wait ([&dump, logEnd]
+                 { return LogFile::textSince (logEnd).contains (dump); },
+                 defaultWaitMs);
 }
 
 void PanelScenario::runQueuedMessages()

@@ -67,11 +67,15 @@ protected:
 
     // Runs no message loop meanwhile: what the link posts stays queued.
     static bool waitWithoutDispatch (std::function<bool()> condition, int timeoutMs = 3000);
+    // Waits, running no message loop, until the link has taken everything the
+    // instrument sent so far and posted what it brings.
+    void waitUntilPosted();
 
     PanelHarness harness;
 
 private:
     void runQueuedMessages();
+    bool waitUntilTaken (const std::function<bool (std::function<bool()>, int)>& wait);
 
     juce::int64 logMark = 0;
 };

@@ -142,6 +142,17 @@ void PanelMouse::setShift (bool down)
 
 bool PanelMouse::chooseInPopup (int index)
 {
+    if (! clickInPopup (index))
+        return false;
+
+    const auto closed = PanelHarness::pumpUntil ([]
+                                                 { return openPopup() == nullptr; });
+    settle();
+    return closed;
+}
+
+bool PanelMouse::clickInPopup (int index)
+{
     if (! PanelHarness::pumpUntil ([]
                                    { return openPopup() != nullptr; }))
         return false;
@@ -165,12 +176,8 @@ bool PanelMouse::chooseInPopup (int index)
     sendTo (*popup, item.getCentre(), {}, time, true);
     sendTo (*popup, item.getCentre(), juce::ModifierKeys::leftButtonModifier, time + stepMs, true);
     sendTo (*popup, item.getCentre(), {}, time + 2 * stepMs, true);
-
-    const auto closed = PanelHarness::pumpUntil ([]
-                                                 { return openPopup() == nullptr; });
     parkPointer();
-    settle();
-    return closed;
+    return true;
 }
 
 //==============================================================================

@@ -35,6 +35,9 @@ public:
     // The item of the open popup (the framework's or a menu area's) clicked.
     // Returns false when no single popup is open.
     static bool chooseInPopup (int index);
+    // The same, returning at once: the popup's answer and what it sets off
+    // are still to run.
+    static bool clickInPopup (int index);
 
 private:
     void send (juce::Point<int> position, juce::ModifierKeys buttons);
