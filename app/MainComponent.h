@@ -21,6 +21,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The editor panel: every control of the editor at its fixed place over the
@@ -137,12 +138,24 @@ public:
 private:
     friend struct PanelAccess;
 
-    // Message box types; each one's button returns its type.
+    // Message box types; each one's button returns its type, except the
+    // replace box's CANCEL, which returns keepFileAnswer.
     enum MessageBoxType
     {
         searchingBox = 1,
         connectionLostBox = 2,
-        fileErrorBox = 3
+        fileErrorBox = 3,
+        replaceFileBox = 4
+    };
+
+    static constexpr int keepFileAnswer = 5;
+
+    // A save that waits for the user's yes to replace its file.
+    struct SaveAwaitingAnswer
+    {
+        juce::File file;
+        ST_MICROPERFORMANCE record;
+        int part;
     };
 
     static juce::Font createPanelFont();
@@ -158,6 +171,9 @@ private:
     // chosen file. The panel's record takes the file's name only while part is
     // still the edited part and the record is still that sound, byte for byte.
     void saveRecord (const juce::File& chosen, const ST_MICROPERFORMANCE& record, int part);
+    // Asks before a file that the dialog did not ask about is replaced; the
+    // save waits for the answer.
+    void askToReplace (const juce::File& file, const ST_MICROPERFORMANCE& record, int part);
 
     // While the mask shows, the controls it lies over give up the keyboard as
     // well as the mouse, and their popups close, the icon box's too; they take
@@ -237,6 +253,8 @@ private:
     juce::ImageButton zoomOutButton;
     MidiVelmor midi;
     std::unique_ptr<CustomAlertWindow> messageBox;
+    // The save that the open box asks about.
+    std::optional<SaveAwaitingAnswer> saveAwaitingAnswer;
     SettingsFiles appProperties;
     int midiInputIndex = -1;
     int midiOutputIndex = -1;

@@ -2,6 +2,8 @@
 // link posts to the panel.
 #include "app/MainComponent.h"
 
+#include <utility>
+
 // The states of the connection are ConnectionFlow's; the panel carries out
 // what each transition asks of the link, the toggle, the box and the list.
 //
@@ -185,6 +187,9 @@ void MainComponent::onConnectionLost (MidiVelmor*)
 
 void MainComponent::openMessageBox (juce::String title, juce::String message, int type)
 {
+    // A replaced box's answer is never heard.
+    saveAwaitingAnswer.reset();
+
     if (messageBox != nullptr)
         messageBox->exitModalState (0);
 
@@ -204,6 +209,10 @@ void MainComponent::openMessageBox (juce::String title, juce::String message, in
         case connectionLostBox:
         case fileErrorBox:
             messageBox->addButton ("OK", type, {}, {});
+            break;
+        case replaceFileBox:
+            messageBox->addButton ("REPLACE", replaceFileBox, {}, {});
+            messageBox->addButton ("CANCEL", keepFileAnswer, {}, {});
             break;
         default:
             break;
@@ -234,11 +243,15 @@ void MainComponent::closeMessageBox (int result)
     messageBox->setVisible (false);
     messageBox.reset();
     connectionFlow.closeBox();
+    const auto save = std::exchange (saveAwaitingAnswer, std::nullopt);
 
     // Result 0 is the panel's own closing; a button carries the follow-up of
     // the state the box was shown for, whichever box shows it now.
     if (result == 0)
         return;
+
+    if (result == replaceFileBox && save.has_value())
+        saveRecord (save->file, save->record, save->part);
 
     const auto followUp = connectionFlow.pressBoxButton();
 

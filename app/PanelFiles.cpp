@@ -73,8 +73,24 @@ void MainComponent::saveFile()
     const auto proposed = MicroPerformanceFile::getProposedFile (lastDirectory, record);
     const auto chosen = askForFile (FileDialog::save, proposed);
 
-    if (chosen != juce::File())
-        saveRecord (chosen, record, part);
+    if (chosen == juce::File())
+        return;
+
+    // The dialog asked before it gave an existing file, but not about the
+    // file that the added extension names.
+    const auto file = MicroPerformanceFile::withSndExtension (chosen);
+
+    if (file != chosen && file.exists())
+        askToReplace (file, record, part);
+    else
+        saveRecord (file, record, part);
+}
+
+void MainComponent::askToReplace (const juce::File& file, const ST_MICROPERFORMANCE& record, int part)
+{
+    openMessageBox ({}, "  \"" + file.getFileName() + "\" already exists.\n  Do you want to replace it?  ", replaceFileBox);
+    // After the box is open: a box that opens later drops the save.
+    saveAwaitingAnswer = SaveAwaitingAnswer { file, record, part };
 }
 
 void MainComponent::openFile (const juce::File& file)

@@ -6,6 +6,7 @@
 #include "tests/controls/PeerInput.h"
 #include "tests/link/LogFile.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <iostream>
@@ -618,6 +619,91 @@ TEST_F (PanelFileDialogs, AFileChosenInTheDialogsIsSavedAndOpenedAndItsFolderIsT
     EXPECT_TRUE (sameRecord (c().midi.getMicroPCopy(), expected));
 }
 
+// Answers each question of the framework's that opens with this title, and counts them.
+class QuestionDriver : private juce::Timer
+{
+public:
+    QuestionDriver (juce::String questionTitle, juce::String buttonCaption)
+        : title (std::move (questionTitle)),
+          caption (std::move (buttonCaption))
+    {
+        startTimer (20);
+    }
+
+    int asked = 0;
+
+private:
+    void timerCallback() override
+    {
+        auto& desktop = juce::Desktop::getInstance();
+
+        for (int i = 0; i < desktop.getNumComponents(); ++i)
+        {
+            auto* box = dynamic_cast<juce::AlertWindow*> (desktop.getComponent (i));
+
+            if (box == nullptr || box->getName() != title || ! box->isCurrentlyModal() || std::find (answered.begin(), answered.end(), box) != answered.end())
+                continue;
+
+            answered.emplace_back (box);
+            ++asked;
+
+            if (auto* button = DialogDriver::findButton (*box, caption))
+                button->triggerClick();
+        }
+    }
+
+    const juce::String title, caption;
+    std::vector<juce::Component::SafePointer<juce::Component>> answered;
+};
+
+TEST_F (PanelFileDialogs, AnExistingSndFileIsAskedAboutOnceWhateverNameTheUserTyped)
+{
+    struct Case
+    {
+        const char* typed;
+        int dialogAsks;
+        bool panelAsks;
+    };
+
+    const auto existing = folder.getChildFile ("Grand.snd");
+    changeRecord ([] (ST_MICROPERFORMANCE& r)
+                  { makeDistinct (r); });
+    c().lastDirectory = folder;
+
+    for (const auto& testCase : { Case { "Grand", 0, true }, Case { "Grand.snd", 1, false } })
+    {
+        SCOPED_TRACE (testCase.typed);
+        ASSERT_TRUE (existing.replaceWithText ("what was there before"));
+        auto expected = c().midi.getMicroPCopy();
+        VelmorWire::storeNameText (expected, "Grand");
+
+        QuestionDriver dialogQuestion ("File already exists", "Overwrite");
+        DialogDriver saving ([&testCase] (juce::FileChooserDialogBox& dialog, juce::FileBrowserComponent& browser)
+                             {
+                                 browser.setFileName (testCase.typed);
+                                 press (dialog, "Save"); });
+        panel().saveFile();
+
+        ASSERT_TRUE (saving.ran);
+        EXPECT_EQ (dialogQuestion.asked, testCase.dialogAsks);
+        EXPECT_EQ (c().messageBox != nullptr, testCase.panelAsks);
+
+        if (c().messageBox != nullptr)
+        {
+            auto* replace = DialogDriver::findButton (*c().messageBox, "REPLACE");
+            ASSERT_NE (replace, nullptr);
+            replace->triggerClick();
+            EXPECT_TRUE (PanelHarness::pumpUntil ([this]
+                                                  { return c().messageBox == nullptr; }));
+        }
+
+        juce::MemoryBlock bytes;
+        ASSERT_TRUE (existing.loadFileAsData (bytes));
+        EXPECT_TRUE (bytes == MicroPerformanceFile::encode (expected));
+        EXPECT_TRUE (sameRecord (c().midi.getMicroPCopy(), expected));
+    }
+}
+
 TEST_F (PanelFileDialogs, ACancelledOpenDialogChangesNothing)
 {
     const auto before = c().midi.getMicroPCopy();
@@ -630,6 +716,87 @@ TEST_F (PanelFileDialogs, ACancelledOpenDialogChangesNothing)
     EXPECT_TRUE (driver.ran);
     EXPECT_TRUE (sameRecord (c().midi.getMicroPCopy(), before));
     EXPECT_EQ (c().lastDirectory, folder);
+    EXPECT_EQ (settleAndTakeWire(), Wire());
+}
+
+//==============================================================================
+// The panel's save dialog stands in as the user who chose one file.
+class PanelSaveOverAFile : public PanelFiles
+{
+protected:
+    void SetUp() override
+    {
+        harness.chooseFile = [this] (MainComponent::FileDialog, const juce::File&)
+        { return chosen; };
+        PanelFiles::SetUp();
+    }
+
+    // The user clicks the button of the open box that has this caption.
+    void answerBox (const juce::String& caption)
+    {
+        ASSERT_NE (c().messageBox, nullptr);
+        auto* button = DialogDriver::findButton (*c().messageBox, caption);
+        ASSERT_NE (button, nullptr) << caption;
+        PeerInput (*c().messageBox).click (button->getBounds().getCentre().toFloat());
+        EXPECT_TRUE (PanelHarness::pumpUntil ([this]
+                                              { return c().messageBox == nullptr; }));
+    }
+
+    juce::File chosen;
+};
+
+TEST_F (PanelSaveOverAFile, AnSndFileThatOnlyTheAddedExtensionNamesIsReplacedOnlyWhenTheUserSaysSo)
+{
+    struct Case
+    {
+        const char* answer;
+        bool replaced;
+    };
+
+    const auto existing = folder.getChildFile ("Grand.snd");
+    chosen = folder.getChildFile ("Grand");
+    auto other = c().midi.getMicroPCopy();
+    VelmorWire::storeNameText (other, "Other");
+    const auto oldBytes = MicroPerformanceFile::encode (other);
+    changeRecord ([] (ST_MICROPERFORMANCE& r)
+                  { makeDistinct (r); });
+
+    for (const auto& testCase : { Case { "CANCEL", false }, Case { "REPLACE", true } })
+    {
+        SCOPED_TRACE (testCase.answer);
+        ASSERT_TRUE (existing.replaceWithData (oldBytes.getData(), oldBytes.getSize()));
+        const auto before = c().midi.getMicroPCopy();
+        markLog();
+
+        // user saves, keeping the name "Grand" | the panel asks first
+        mouse().click (c().saveButton);
+        ASSERT_NE (c().messageBox, nullptr);
+        EXPECT_EQ (messageBoxText (*c().messageBox), "  \"Grand.snd\" already exists.\n  Do you want to replace it?  ");
+
+        answerBox (testCase.answer);
+
+        juce::MemoryBlock bytes;
+        ASSERT_TRUE (existing.loadFileAsData (bytes));
+        auto named = before;
+        VelmorWire::storeNameText (named, "Grand");
+
+        if (testCase.replaced)
+        {
+            EXPECT_TRUE (bytes == MicroPerformanceFile::encode (named));
+            EXPECT_TRUE (sameRecord (c().midi.getMicroPCopy(), named));
+            EXPECT_TRUE (logged ("Save " + existing.getFullPathName()));
+        }
+        else
+        {
+            EXPECT_TRUE (bytes == oldBytes) << "the file is left byte for byte";
+            EXPECT_TRUE (sameRecord (c().midi.getMicroPCopy(), before)) << "the record keeps its name";
+            EXPECT_FALSE (logged ("Save " + existing.getFullPathName()));
+        }
+
+        EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*"), 1);
+        EXPECT_EQ (c().messageBox, nullptr);
+    }
+
     EXPECT_EQ (settleAndTakeWire(), Wire());
 }
 
