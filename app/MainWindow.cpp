@@ -11,7 +11,7 @@ VelmorEditorApplication::MainWindow::MainWindow()
     setSize (PANEL_WIDTH, PANEL_HEIGHT);
     centreWithSize (getWidth(), getHeight());
     setUsingNativeTitleBar (true);
-    setName (VELMOR_PRODUCT_NAME " v" VELMOR_PRODUCT_VERSION);
+    setName (VELMOR_PRODUCT_TITLE);
 
     if (auto* peer = getPeer())
         peer->setIcon (juce::ImageCache::getFromMemory (BinaryData::icon_16x16_png, BinaryData::icon_16x16_pngSize));

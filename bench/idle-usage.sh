@@ -18,7 +18,7 @@ source "$build/product.sh"
 home="$(mktemp -d)"
 trap 'rm -rf "$home"' EXIT
 
-HOME="$home" EDITOR_BIN="$build/app/$product_name" EDITOR_TITLE="^$product_name v${product_version//./\\.}\$" EMPTY_BIN="$build/bench/empty_window" SECONDS_TO_MEASURE="$seconds" \
+HOME="$home" EDITOR_BIN="$build/app/$product_name" EDITOR_TITLE="^${product_title//./\\.}\$" EMPTY_BIN="$build/bench/empty_window" SECONDS_TO_MEASURE="$seconds" \
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
         set -euo pipefail
         ticks=$(getconf CLK_TCK)

@@ -113,7 +113,7 @@ void AppLogger::setLogLevel (unsigned char mask)
     if (fileLogger == nullptr)
     {
         const auto welcome = juce::Time::getCurrentTime().toString (true, true, true, false) + " - "
-                             + VELMOR_PRODUCT_NAME " v" VELMOR_PRODUCT_VERSION " (Build date: " + buildDate()
+                             + VELMOR_PRODUCT_TITLE " (Build date: " + buildDate()
                              + ")";
         fileLogger = std::make_unique<OpenFileLogger> (VELMOR_PRODUCT_NAME, logFileName, welcome, maxInitialFileSize);
     }

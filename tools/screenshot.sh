@@ -14,7 +14,7 @@ cmake --build "$build" --target velmor_editor > /dev/null
 source "$build/product.sh"
 editor="$build/app/$product_name"
 # The window's title, as a pattern for xdotool.
-title="^$product_name v${product_version//./\\.}\$"
+title="^${product_title//./\\.}\$"
 mkdir -p "$(dirname "$output")"
 
 # The editor gets a home folder of its own so its settings, log and instance lock stay apart.
