@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/VelmorWire.h"
+
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -77,11 +79,9 @@ public:
     void setWaitingSelection (int id) { waitingSelection = id; }
 
 private:
-    static constexpr int partCount = 2;
-
     State state = State::idle;
     int boxSerial = 0;
     int boxType = 0;
-    std::array<std::atomic<int>, partCount> partNamesAsked {};
+    std::array<std::atomic<int>, VelmorWire::partCount> partNamesAsked {};
     int waitingSelection = 0;
 };

@@ -5,13 +5,9 @@
 #include "app/DesktopWorkArea.h"
 #include "app/PanelTables.h"
 
-// The panel's tables and the record describe the same parameters, the key
-// view counts the record's keys from the same note, and it limits its values
-// to the range that the panel edits.
-static_assert (PART_PARAM_COUNT == ST_MICROPERFORMANCE::paramCount);
-static_assert (KEY_PARAM_COUNT == ST_MICROPERFORMANCE::trackCount);
+// The key view, which knows nothing of the link, counts the record's keys
+// from the same note.
 static_assert (KeyView::keyCount == KEY_COUNT && KeyView::firstKeyNote == FIRST_KEY_NOTE);
-static_assert (KEY_VALUE_MIN == KeyView::valueMin && KEY_VALUE_MAX == KeyView::valueMax && KEY_VALUE_CENTRE == KeyView::valueCentre);
 
 namespace
 {

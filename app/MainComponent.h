@@ -13,6 +13,7 @@
 #include "controls/OSlider.h"
 #include "controls/VSlider.h"
 #include "link/MidiVelmor.h"
+#include "link/VelmorWire.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 #include <juce_gui_extra/juce_gui_extra.h>
@@ -201,7 +202,6 @@ private:
 
     // User edits: the record changes whatever the part; only an edited part
     // (0 or 1) is sent to, so no part byte of 255 ever reaches the wire.
-    static constexpr int partCount = 2;
     static bool isPart (int part);
     bool hasEditedPart() const;
     bool hasKeyParam() const;
@@ -260,7 +260,7 @@ private:
     int midiOutputIndex = -1;
     // Written on "MidiProcessing", read on the message thread.
     std::atomic<int> layerMode { 0 };
-    std::array<int, partCount> partBank {};
+    std::array<int, VelmorWire::partCount> partBank {};
     int currentPart = -1;
     int currentKeyParam = 0;
     bool displayKeybNotes = true;

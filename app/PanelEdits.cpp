@@ -333,7 +333,7 @@ void MainComponent::moveKeyView (int direction)
 
 bool MainComponent::isPart (int part)
 {
-    return juce::isPositiveAndBelow (part, partCount);
+    return juce::isPositiveAndBelow (part, VelmorWire::partCount);
 }
 
 bool MainComponent::hasEditedPart() const

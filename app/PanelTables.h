@@ -10,8 +10,8 @@ constexpr int PANEL_HEIGHT = 748;
 // buttons; the mask leaves it reachable.
 constexpr int PANEL_TOP_BAR_HEIGHT = 37;
 
-constexpr int PART_PARAM_COUNT = 18;
-constexpr int KEY_PARAM_COUNT = 12;
+constexpr int PART_PARAM_COUNT = ST_MICROPERFORMANCE::paramCount;
+constexpr int KEY_PARAM_COUNT = ST_MICROPERFORMANCE::trackCount;
 constexpr int PIANO_MODEL_COUNT = 12;
 constexpr int PIANO_ICON_COUNT = 15;
 constexpr int GLOBAL_SCALE_COUNT = 7;

@@ -59,7 +59,9 @@ namespace PartPedalsPayload
 } // namespace PartPedalsPayload
 
 constexpr unsigned char dataMask = 0x7F;
-constexpr int maxPart = 1;
+// The instrument's two parts, 0 and 1, also the MIDI channels of their controllers.
+constexpr int partCount = 2;
+constexpr int maxPart = partCount - 1;
 constexpr int nameTextBytes = ST_MICROPERFORMANCE::nameSize - 1;
 constexpr int firstKeyNote = 21; // the note of key index 0, A0
 
