@@ -17,10 +17,6 @@ constexpr auto applicationName = VELMOR_PRODUCT_NAME;
 constexpr double splashSeconds = 4.0;
 
 constexpr int kCircleRadioGroup = 1;
-constexpr int valueLabelWidth = 37;
-constexpr int valueLabelHeight = 21;
-constexpr int partSliderWidth = 224;
-constexpr int partSliderHeight = 47;
 constexpr int triangleLabelX = -4;
 constexpr int triangleLabelCentreTop = 593;
 constexpr int triangleLabelStep = 2;
@@ -196,7 +192,7 @@ void MainComponent::buildControls()
     for (int i = 0; i < PART_PARAM_COUNT; ++i)
     {
         auto& label = valueLabels[(size_t) i];
-        label.setBounds (PIANO_VALUE_POS[i][0], PIANO_VALUE_POS[i][1], valueLabelWidth, valueLabelHeight);
+        label.setBounds (PIANO_VALUE_POS[i][0], PIANO_VALUE_POS[i][1], VALUE_LABEL_WIDTH, VALUE_LABEL_HEIGHT);
         label.setFont (font);
         label.setColour (juce::Label::textColourId, valueLabelText);
         label.setJustificationType (juce::Justification::centredRight);
@@ -209,7 +205,7 @@ void MainComponent::buildControls()
     {
         auto& slider = partSliders[(size_t) i];
         slider = std::make_unique<OSlider> (BinaryData::oslider_cur_png, BinaryData::oslider_cur_pngSize, nullptr, 0);
-        slider->setBounds (PIANO_SLIDER_POS[i][0], PIANO_SLIDER_POS[i][1], partSliderWidth, partSliderHeight);
+        slider->setBounds (PIANO_SLIDER_POS[i][0], PIANO_SLIDER_POS[i][1], PART_SLIDER_WIDTH, PART_SLIDER_HEIGHT);
         slider->setRange (KEY_VALUE_MIN, KEY_VALUE_MAX, 1);
         slider->setDoubleClickReturnValue (true, KEY_VALUE_CENTRE);
         slider->addListener (this);
@@ -266,7 +262,7 @@ void MainComponent::buildControls()
     keyBar->addListener (this);
     addAndMakeVisible (*keyBar);
 
-    keyView.setBounds (27, 503, 968, 202);
+    keyView.setBounds (KEY_VIEW_X, KEY_VIEW_Y, KEY_VIEW_WIDTH, KEY_VIEW_HEIGHT);
     keyView.addListener (this);
     addAndMakeVisible (keyView);
 

@@ -10,6 +10,17 @@ constexpr int PANEL_HEIGHT = 748;
 // buttons; the mask leaves it reachable.
 constexpr int PANEL_TOP_BAR_HEIGHT = 37;
 
+// Sizes of controls that the panel's artwork is drawn for.
+constexpr int PART_SLIDER_WIDTH = 224;
+constexpr int PART_SLIDER_HEIGHT = 47;
+constexpr int VALUE_LABEL_WIDTH = 37;
+constexpr int VALUE_LABEL_HEIGHT = 21;
+// The key view, as high as its editor; at zoom 1 it shows every key.
+constexpr int KEY_VIEW_X = 27;
+constexpr int KEY_VIEW_Y = 503;
+constexpr int KEY_VIEW_WIDTH = 968;
+constexpr int KEY_VIEW_HEIGHT = KeyView::editorHeight;
+
 constexpr int PART_PARAM_COUNT = ST_MICROPERFORMANCE::paramCount;
 constexpr int KEY_PARAM_COUNT = ST_MICROPERFORMANCE::trackCount;
 constexpr int PIANO_MODEL_COUNT = 12;

@@ -10,7 +10,7 @@
 namespace
 {
 constexpr int visibleWidth = 968;
-constexpr int visibleHeight = 202;
+constexpr int visibleHeight = KeyView::editorHeight;
 
 KeyView::KeyEdit& editorOf (KeyView& view)
 {

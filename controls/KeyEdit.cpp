@@ -57,7 +57,7 @@ constexpr std::array<juce::uint8, markerValueCount> makeMarkerToY()
     std::array<juce::uint8, markerValueCount> table {};
 
     for (int v = 0; v < markerValueCount; ++v)
-        table[(size_t) v] = (juce::uint8) std::clamp (rowOf (v), 0, KeyView::KeyEdit::editorHeight);
+        table[(size_t) v] = (juce::uint8) std::clamp (rowOf (v), 0, KeyView::editorHeight);
 
     return table;
 }

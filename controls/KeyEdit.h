@@ -13,9 +13,6 @@ class KeyView::KeyEdit : public juce::Component
 public:
     class PMLookAndFeel;
 
-    // The editor is this high at every zoom.
-    static constexpr int editorHeight = 202;
-
     // The owner hears the editor's reports for the whole of its life.
     explicit KeyEdit (KeyView& ownerView);
     ~KeyEdit() override;

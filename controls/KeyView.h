@@ -25,6 +25,8 @@ public:
     static constexpr int valueMin = 14;
     static constexpr int valueMax = 114;
     static constexpr int valueCentre = 64;
+    // The editor is this high at every zoom.
+    static constexpr int editorHeight = 202;
 
     KeyView();
     ~KeyView() override;

@@ -1,13 +1,12 @@
 #include "ControlArt.h"
 
 #include "ArtStyle.h"
-#include "app/KeyConstants.h"
+#include "app/PanelTables.h"
 
 namespace
 {
 constexpr int keyBarWidth = 213;
 constexpr int keyBarHeight = 28;
-constexpr int keyEditorHeight = 202;
 
 juce::Colour glyphColour (bool on)
 {
@@ -275,7 +274,7 @@ juce::Image ControlArt::kCircle (bool on)
 juce::Image ControlArt::sliderThumb()
 {
     // A fader cap; its light line on columns 23 to 25 marks the value.
-    juce::Image image (juce::Image::ARGB, 49, 47, true);
+    juce::Image image (juce::Image::ARGB, 49, PART_SLIDER_HEIGHT, true);
     juce::Graphics g (image);
     const juce::Rectangle<float> cap { 3.0f, 9.0f, 43.0f, 29.0f };
 
@@ -335,7 +334,7 @@ juce::Image ControlArt::keyBarMask (int width)
 juce::Image ControlArt::keyEditorSize (int width)
 {
     // Only the size of these images matters; they show the key columns for reference.
-    juce::Image image (juce::Image::ARGB, width, keyEditorHeight, true);
+    juce::Image image (juce::Image::ARGB, width, KEY_VIEW_HEIGHT, true);
     juce::Graphics g (image);
     const int columnWidth = width / KEY_COUNT;
     for (int k = 0; k < KEY_COUNT; ++k)
@@ -343,7 +342,7 @@ juce::Image ControlArt::keyEditorSize (int width)
         const int note = (k + FIRST_KEY_NOTE) % 12;
         const bool black = note == 1 || note == 3 || note == 6 || note == 8 || note == 10;
         g.setColour (black ? juce::Colour (0xff24211a) : juce::Colour (0xff312e27));
-        g.fillRect (k * columnWidth, 0, columnWidth - 1, keyEditorHeight);
+        g.fillRect (k * columnWidth, 0, columnWidth - 1, KEY_VIEW_HEIGHT);
     }
     return image;
 }

@@ -2,6 +2,7 @@
 
 #include "ControlArt.h"
 #include "PanelBackground.h"
+#include "app/PanelTables.h"
 
 #include <functional>
 #include <iostream>
@@ -17,7 +18,7 @@ struct ButtonArt
 };
 
 const ButtonArt buttons[] = {
-    { "connect", ControlArt::Glyph::connect, 103, 37 },
+    { "connect", ControlArt::Glyph::connect, 103, PANEL_TOP_BAR_HEIGHT },
     { "open", ControlArt::Glyph::open, 37, 35 },
     { "save", ControlArt::Glyph::save, 37, 35 },
     { "reset", ControlArt::Glyph::reset, 98, 30 },
@@ -78,11 +79,11 @@ int main (int argc, char** argv)
         { "keybar_maskX4", []
           { return ControlArt::keyBarMask (369); } },
         { "keysX1", []
-          { return ControlArt::keyEditorSize (968); } },
+          { return ControlArt::keyEditorSize (KEY_VIEW_WIDTH); } },
         { "keysX2", []
-          { return ControlArt::keyEditorSize (1936); } },
+          { return ControlArt::keyEditorSize (2 * KEY_VIEW_WIDTH); } },
         { "keysX4", []
-          { return ControlArt::keyEditorSize (3872); } },
+          { return ControlArt::keyEditorSize (4 * KEY_VIEW_WIDTH); } },
     };
 
     for (const auto& b : buttons)

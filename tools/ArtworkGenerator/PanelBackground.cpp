@@ -8,11 +8,7 @@ namespace
 constexpr int topBarHeight = PANEL_TOP_BAR_HEIGHT;
 constexpr int maskHeight = PANEL_HEIGHT - topBarHeight;
 
-constexpr int sliderWidth = 224;
-constexpr int sliderHeight = 47;
 constexpr int thumbRadius = 24;
-constexpr int valueLabelWidth = 37;
-constexpr int valueLabelHeight = 21;
 constexpr int kCircleSize = 38;
 
 // A group of part parameters framed together, with the caption of each slider.
@@ -88,10 +84,10 @@ void drawTopBar (juce::Graphics& g)
 
     g.setColour (ArtStyle::caption);
     g.setFont (ArtStyle::font (26.0f).withExtraKerningFactor (0.12f));
-    g.drawText ("VELMOR", 760, 0, 150, 37, juce::Justification::centredRight);
+    g.drawText ("VELMOR", 760, 0, 150, topBarHeight, juce::Justification::centredRight);
     g.setColour (ArtStyle::accent);
     g.setFont (ArtStyle::font (15.0f).withExtraKerningFactor (0.08f));
-    g.drawText ("PIANO EDITOR", 916, 0, 96, 37, juce::Justification::centredLeft);
+    g.drawText ("PIANO EDITOR", 916, 0, 96, topBarHeight, juce::Justification::centredLeft);
 }
 
 juce::Rectangle<int> groupBounds (const Group& group)
@@ -101,15 +97,15 @@ juce::Rectangle<int> groupBounds (const Group& group)
     const int x = PIANO_SLIDER_POS[first][0] - groupPadding;
     const int top = PIANO_SLIDER_POS[first][1] - headerHeight < firstGroupTop + headerHeight ? firstGroupTop : PIANO_SLIDER_POS[first][1] - headerHeight;
     const int right = PIANO_SLIDER_POS[first][0] + 275 + kCircleSize + groupPadding - 2;
-    const int bottom = PIANO_SLIDER_POS[last][1] + sliderHeight + 1;
+    const int bottom = PIANO_SLIDER_POS[last][1] + PART_SLIDER_HEIGHT + 1;
     return { x, top, right - x, bottom - top };
 }
 
 void drawSliderTrack (juce::Graphics& g, int x, int y)
 {
     const int left = x + thumbRadius;
-    const int travel = sliderWidth - 2 * thumbRadius;
-    const int centreY = y + sliderHeight / 2;
+    const int travel = PART_SLIDER_WIDTH - 2 * thumbRadius;
+    const int centreY = y + PART_SLIDER_HEIGHT / 2;
 
     g.setColour (juce::Colour (0xff07080a));
     g.fillRoundedRectangle ((float) left - 4.0f, (float) centreY - 2.5f, (float) travel + 8.0f, 5.0f, 2.5f);
@@ -155,11 +151,11 @@ void drawGroups (juce::Graphics& g)
             const int y = PIANO_SLIDER_POS[i][1];
             g.setColour (ArtStyle::caption);
             g.setFont (ArtStyle::font (15.0f));
-            g.drawText (sliderCaptions[i], x + 4, y - 13, sliderWidth - 8, 14, juce::Justification::centredLeft);
+            g.drawText (sliderCaptions[i], x + 4, y - 13, PART_SLIDER_WIDTH - 8, 14, juce::Justification::centredLeft);
 
             drawSliderTrack (g, x, y);
 
-            const auto value = juce::Rectangle<int> (PIANO_VALUE_POS[i][0], PIANO_VALUE_POS[i][1], valueLabelWidth, valueLabelHeight);
+            const auto value = juce::Rectangle<int> (PIANO_VALUE_POS[i][0], PIANO_VALUE_POS[i][1], VALUE_LABEL_WIDTH, VALUE_LABEL_HEIGHT);
             ArtStyle::drawField (g, value.expanded (1).toFloat(), ArtStyle::fieldFill, ArtStyle::fieldBorder);
         }
     }
@@ -190,7 +186,7 @@ void drawKeyEditorFrame (juce::Graphics& g)
     g.drawText ("=", 376, 472, 18, 23, juce::Justification::centred);
 
     // Key view: one row every 25 values, the centre row brighter.
-    const juce::Rectangle<int> view { 27, 503, 968, 202 };
+    const juce::Rectangle<int> view { KEY_VIEW_X, KEY_VIEW_Y, KEY_VIEW_WIDTH, KEY_VIEW_HEIGHT };
     g.setColour (juce::Colour (0xff0c0d10));
     g.fillRect (view.expanded (3));
     g.setColour (ArtStyle::fieldBorder);
