@@ -12,14 +12,6 @@ namespace
 constexpr unsigned char pingRequestByte = 0x00;
 constexpr unsigned char pingReplyByte = 0x01;
 
-constexpr int identityReplySize = 13;
-constexpr unsigned char identityReplyStart[] = { 0x7E, 0x00, 0x06, 0x02, 0x7D };
-constexpr unsigned char familyHigh = 0x1C;
-constexpr unsigned char memberLow = 0x20;
-constexpr unsigned char flagsMarker = 0x40;
-constexpr unsigned char flagsValueMask = 0x3F;
-constexpr unsigned char flagsExpected = 8;
-
 // Orders versions by their first two numbers.
 constexpr int versionRank (int major, int minor)
 {
@@ -153,24 +145,26 @@ bool MidiVelmor::checkPingReply (const juce::MidiMessage& message)
 
 bool MidiVelmor::checkIdentifyReply (const juce::MidiMessage& message)
 {
-    if (! message.isSysEx() || sysExDataSize (message) != identityReplySize)
+    if (! message.isSysEx() || sysExDataSize (message) != IdentityReply::size)
         return false;
 
     const auto* d = message.getSysExData();
 
-    return std::memcmp (d, identityReplyStart, sizeof (identityReplyStart)) == 0
-           && d[6] == familyHigh
-           && d[7] == memberLow
-           && (d[12] & flagsMarker) != 0;
+    return std::memcmp (d + IdentityReply::header, identityReplyHeader, sizeof (identityReplyHeader)) == 0
+           && d[IdentityReply::manufacturer] == manufacturerId
+           && d[IdentityReply::familyHigh] == deviceFamily
+           && d[IdentityReply::memberLow] == familyMember
+           && (d[IdentityReply::flags] & identityFlagsMarker) != 0;
 }
 
 bool MidiVelmor::checkSoftwareVersion (const juce::MidiMessage& message)
 {
-    if (! message.isSysEx() || sysExDataSize (message) != identityReplySize)
+    if (! message.isSysEx() || sysExDataSize (message) != IdentityReply::size)
         return false;
 
     const auto* d = message.getSysExData();
     const auto oldest = versionRank (oldestAcceptedSoftware.major, oldestAcceptedSoftware.minor);
 
-    return versionRank (d[9], d[10]) >= oldest && (d[12] & flagsValueMask) == flagsExpected;
+    return versionRank (d[IdentityReply::major], d[IdentityReply::minor]) >= oldest
+           && (d[IdentityReply::flags] & identityFlagsValueMask) == identityFlagsValue;
 }

@@ -4,6 +4,7 @@
 #include "link/MicroPerformance.h"
 #include "link/Midi.h"
 #include "link/TypeMessage.h"
+#include "link/VelmorWire.h"
 
 #include <atomic>
 
@@ -34,7 +35,11 @@
 // thread it waits for a call under way on "MidiProcessing" to end; from a
 // call on "MidiProcessing" it waits for the message thread to be between two
 // of its messages, so the message thread must not be waiting for it then.
-class MidiVelmor : public Midi
+//
+// The command codes, the NRPN groups and CC_CHANGE_MODE are the wire's, and
+// reach callers under the protocol class's name.
+class MidiVelmor : public Midi,
+                   public VelmorWire::Codes
 {
 public:
     // What onException reports; the link defines no value and reports none.
@@ -42,31 +47,6 @@ public:
     {
     };
 
-    enum Command
-    {
-        CMD_NACK = 1,
-        CMD_PING = 2,
-        CMD_SET_TRACK_PARAMETER = 3,
-        CMD_GET_PART_MICROP_DATA = 4,
-        CMD_DUMP_START = 5,
-        CMD_GET_MICROP_NAME_LIST = 6,
-        CMD_MICROP_NAME = 7,
-        CMD_GET_PART_MICROP_NAME = 8,
-        CMD_PART_MICROP_NAME = 9,
-        CMD_GET_LAYER_MODE = 10,
-        CMD_LAYER_MODE = 11,
-        CMD_PART_PARAMETERS = 12,
-        CMD_PART_PEDALS = 13
-    };
-
-    enum NrpnGroup
-    {
-        NRPN_GROUP_PART = 0,
-        NRPN_GROUP_KEY_TUNING = 5,
-        NRPN_GROUP_MASTER_EFFECT = 6
-    };
-
-    static constexpr int CC_CHANGE_MODE = 102;
     static constexpr unsigned char none = 0xFF;
 
     // The first two numbers of the instrument software's version, as its

@@ -3,6 +3,7 @@
 
 #include "link/VelmorWire.h"
 
+#include <cstring>
 #include <vector>
 
 using namespace VelmorWire;
@@ -102,15 +103,13 @@ void MidiVelmor::sendPartMicroPName (const ST_MICROPERFORMANCE& record, unsigned
     if (part > maxPart)
         return;
 
-    unsigned char payload[PartMicroPNamePayload::text + textBytesPerCharacter * ST_MICROPERFORMANCE::nameSize] = { part, record.bank, record.number, ST_MICROPERFORMANCE::nameSize };
-
-    for (int i = 0; i < ST_MICROPERFORMANCE::nameSize; ++i)
-    {
-        const auto c = (unsigned char) record.name[i];
-        auto* text = payload + PartMicroPNamePayload::text + textBytesPerCharacter * i;
-        text[0] = (unsigned char) ((c >> 4) & 0x0F);
-        text[1] = (unsigned char) (c & 0x0F);
-    }
+    // The whole field goes, its NUL padding included.
+    unsigned char payload[PartMicroPNamePayload::text + textBytesPerCharacter * ST_MICROPERFORMANCE::nameSize] {};
+    payload[PartMicroPNamePayload::part] = part;
+    payload[PartMicroPNamePayload::bank] = record.bank;
+    payload[PartMicroPNamePayload::number] = record.number;
+    payload[PartMicroPNamePayload::count] = ST_MICROPERFORMANCE::nameSize;
+    nameTextFromBytes (record.name, ST_MICROPERFORMANCE::nameSize, payload + PartMicroPNamePayload::text);
 
     sendMidiMessage (createSysEx (CMD_PART_MICROP_NAME, payload, (int) sizeof (payload)));
 }
@@ -125,18 +124,14 @@ void MidiVelmor::sendPartParameters (const ST_MICROPERFORMANCE& record, unsigned
     if (part > maxPart)
         return;
 
-    const auto icon = record.iconId == none ? noIconOnWire : record.iconId;
-    const unsigned char payload[] = { part,
-                                      record.bank,
-                                      record.number,
-                                      icon,
-                                      record.infoBytes[0],
-                                      record.infoBytes[1],
-                                      record.infoBytes[2],
-                                      record.infoBytes[3],
-                                      record.templateId,
-                                      record.infoByte };
-    static_assert (sizeof (payload) == PartParametersPayload::size);
+    unsigned char payload[PartParametersPayload::size] {};
+    payload[PartParametersPayload::part] = part;
+    payload[PartParametersPayload::bank] = record.bank;
+    payload[PartParametersPayload::number] = record.number;
+    payload[PartParametersPayload::iconId] = record.iconId == none ? noIconOnWire : record.iconId;
+    std::memcpy (payload + PartParametersPayload::infoBytes, record.infoBytes, sizeof (record.infoBytes));
+    payload[PartParametersPayload::templateId] = record.templateId;
+    payload[PartParametersPayload::infoByte] = record.infoByte;
 
     sendMidiMessage (createSysEx (CMD_PART_PARAMETERS, payload, (int) sizeof (payload)));
 }
@@ -151,7 +146,10 @@ void MidiVelmor::sendPartPedals (const ST_MICROPERFORMANCE& record, unsigned cha
     if (part > maxPart)
         return;
 
-    unsigned char payload[PartPedalsPayload::size] = { part, record.bank, record.number };
+    unsigned char payload[PartPedalsPayload::size] {};
+    payload[PartPedalsPayload::part] = part;
+    payload[PartPedalsPayload::bank] = record.bank;
+    payload[PartPedalsPayload::number] = record.number;
     std::memcpy (payload + PartPedalsPayload::pedals, record.pedals, sizeof (record.pedals));
 
     sendMidiMessage (createSysEx (CMD_PART_PEDALS, payload, (int) sizeof (payload)));
@@ -178,8 +176,14 @@ bool MidiVelmor::sendPartTrackParam (const ST_MICROPERFORMANCE& record, unsigned
         return false;
     }
 
-    std::vector<unsigned char> payload { part, gen, param, flag, length, start };
-    payload.insert (payload.end(), record.tracks[param] + start, record.tracks[param] + start + length);
+    std::vector<unsigned char> payload ((size_t) (TrackParameterPayload::values + length));
+    payload[TrackParameterPayload::part] = part;
+    payload[TrackParameterPayload::gen] = gen;
+    payload[TrackParameterPayload::param] = param;
+    payload[TrackParameterPayload::flag] = flag;
+    payload[TrackParameterPayload::length] = length;
+    payload[TrackParameterPayload::start] = start;
+    std::memcpy (payload.data() + TrackParameterPayload::values, record.tracks[param] + start, length);
 
     sendMidiMessage (createSysEx (CMD_SET_TRACK_PARAMETER, payload.data(), (int) payload.size()));
     return true;
@@ -255,13 +259,13 @@ void MidiVelmor::forEachNrpnBlockParamSent (ST_MICROPERFORMANCE& record, Visit&&
         }
     };
 
-    visitGroup (1, { 0, 1, 2, 3, 4 });
-    visitGroup (2, { 0, 1, 2, 3, 4, 5, 6, 7, 8 });
-    visitGroup (3, { 1, 0, 2 });
-    visitGroup (3, block3ParamsToSend (record.nrpnBlock3.slot (1)));
-    visitGroup (4, { 0, 2, 3, 4, 5, 6 });
+    visitGroup (NRPN_GROUP_BLOCK_1, { 0, 1, 2, 3, 4 });
+    visitGroup (NRPN_GROUP_BLOCK_2, { 0, 1, 2, 3, 4, 5, 6, 7, 8 });
+    visitGroup (NRPN_GROUP_BLOCK_3, { 1, 0, 2 });
+    visitGroup (NRPN_GROUP_BLOCK_3, block3ParamsToSend (record.nrpnBlock3.slot (1)));
+    visitGroup (NRPN_GROUP_BLOCK_4, { 0, 2, 3, 4, 5, 6 });
     visitGroup (NRPN_GROUP_MASTER_EFFECT, { 1, 0, 2, 3, 4, 5, 6 });
-    visitGroup (7, { 1, 0, 2, 3, 4, 5, 6 });
+    visitGroup (NRPN_GROUP_BLOCK_7, { 1, 0, 2, 3, 4, 5, 6 });
 }
 
 void MidiVelmor::sendPartNRPNBlocks (const ST_MICROPERFORMANCE& record, unsigned char part)

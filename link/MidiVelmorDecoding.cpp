@@ -422,7 +422,7 @@ bool MidiVelmor::findNrpnField (ST_MICROPERFORMANCE& record, int group, int para
             field.byte = &record.params[param];
             return true;
 
-        case 1:
+        case NRPN_GROUP_BLOCK_1:
             if (! inRange (0, 4))
                 return false;
             if (param == 0)
@@ -431,7 +431,7 @@ bool MidiVelmor::findNrpnField (ST_MICROPERFORMANCE& record, int group, int para
                 field.value = &record.nrpnBlock1.params[param - 1];
             return true;
 
-        case 2:
+        case NRPN_GROUP_BLOCK_2:
             if (! inRange (0, 8))
                 return false;
             if (param == 0)
@@ -442,7 +442,7 @@ bool MidiVelmor::findNrpnField (ST_MICROPERFORMANCE& record, int group, int para
                 field.value = &record.nrpnBlock2.params[param - 2];
             return true;
 
-        case 3:
+        case NRPN_GROUP_BLOCK_3:
         {
             if (! inRange (0, 13))
                 return false;
@@ -486,7 +486,7 @@ bool MidiVelmor::findNrpnField (ST_MICROPERFORMANCE& record, int group, int para
             return true;
         }
 
-        case 4:
+        case NRPN_GROUP_BLOCK_4:
             if (! inRange (0, 6))
                 return false;
             if (param == 0)
@@ -510,7 +510,7 @@ bool MidiVelmor::findNrpnField (ST_MICROPERFORMANCE& record, int group, int para
                 field.value = &record.masterEffect.slot (param);
             return true;
 
-        case 7:
+        case NRPN_GROUP_BLOCK_7:
             if (! inRange (0, 6))
                 return false;
             if (param == 0)
@@ -519,7 +519,7 @@ bool MidiVelmor::findNrpnField (ST_MICROPERFORMANCE& record, int group, int para
                 field.value = &record.nrpnBlock7.slot (param);
             return true;
 
-        case 8:
+        case NRPN_GROUP_UNUSED:
             return inRange (0, 6);
 
         default:

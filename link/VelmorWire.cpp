@@ -23,13 +23,24 @@ int VelmorWire::sysExDataSize (const juce::MidiMessage& message)
     return juce::jmax (0, message.getSysExDataSize());
 }
 
+void VelmorWire::nameTextFromBytes (const void* bytes, int count, unsigned char* text)
+{
+    const auto* characters = static_cast<const unsigned char*> (bytes);
+
+    for (int i = 0; i < count; ++i)
+    {
+        text[textBytesPerCharacter * i] = (unsigned char) ((characters[i] >> 4) & 0x0F);
+        text[textBytesPerCharacter * i + 1] = (unsigned char) (characters[i] & 0x0F);
+    }
+}
+
 juce::MemoryBlock VelmorWire::nameBytesFromText (const unsigned char* text, int count)
 {
     juce::MemoryBlock bytes;
 
     for (int i = 0; i < count; ++i)
     {
-        const auto c = (unsigned char) (((text[2 * i] << 4) | text[2 * i + 1]) & 0xFF);
+        const auto c = (unsigned char) (((text[textBytesPerCharacter * i] << 4) | text[textBytesPerCharacter * i + 1]) & 0xFF);
 
         if (c != 0)
             bytes.append (&c, 1);
