@@ -715,42 +715,46 @@ TEST_F (PanelFollowing, AGestureUnderWayWhenTheMaskGoesUpEndsThereAndTheNextOneE
 
     const auto sentSomething = [] (const Wire& sent)
     { return ! sent.empty(); };
+    // A press and the drag steps after it, held.
+    const auto pressThrough = [] (std::vector<juce::Point<int>> points)
+    {
+        return [points] (PanelMouse& mouse)
+        {
+            mouse.press (points.front());
+
+            for (auto point = points.begin() + 1; point != points.end(); ++point)
+                mouse.drag (*point);
+        };
+    };
+    // Drag steps, and the release where the last ends.
+    const auto dragAndRelease = [] (std::vector<juce::Point<int>> points)
+    {
+        return [points] (PanelMouse& mouse)
+        {
+            for (const auto& point : points)
+                mouse.drag (point);
+
+            mouse.release (points.back());
+        };
+    };
 
     const Gesture gestures[] = {
-        { "a stroke on the key view", [&] (PanelMouse& mouse)
-          {
-              mouse.press (keyPoint (10, 50));
-              mouse.drag (keyPoint (14, 50)); },
+        { "a stroke on the key view",
+          pressThrough ({ keyPoint (10, 50), keyPoint (14, 50) }),
           sentSomething,
-          [&] (PanelMouse& mouse)
-          {
-              mouse.drag (keyPoint (20, 150));
-              mouse.drag (keyPoint (30, 20));
-              mouse.release (keyPoint (30, 20)); },
+          dragAndRelease ({ keyPoint (20, 150), keyPoint (30, 20) }),
           [this] (const ST_MICROPERFORMANCE& r)
           { return keyValues() == std::vector<int> (r.tracks[0], r.tracks[0] + KeyView::keyCount); } },
-        { "a part slider's drag", [&] (PanelMouse& mouse)
-          {
-              mouse.press (alongX (partSlider, 0.8f));
-              mouse.drag (alongX (partSlider, 0.7f)); },
+        { "a part slider's drag",
+          pressThrough ({ alongX (partSlider, 0.8f), alongX (partSlider, 0.7f) }),
           sentSomething,
-          [&] (PanelMouse& mouse)
-          {
-              mouse.drag (alongX (partSlider, 0.3f));
-              mouse.drag (alongX (partSlider, 0.2f));
-              mouse.release (alongX (partSlider, 0.2f)); },
+          dragAndRelease ({ alongX (partSlider, 0.3f), alongX (partSlider, 0.2f) }),
           [&] (const ST_MICROPERFORMANCE& r)
           { return partSlider.getValue() == r.params[unpairedParam] && panel().valueLabels[unpairedParam].getText() == signedText (r.params[unpairedParam]); } },
-        { "the offset slider's drag", [&] (PanelMouse& mouse)
-          {
-              mouse.press (alongY (offsetSlider, 0.3f));
-              mouse.drag (alongY (offsetSlider, 0.4f)); },
+        { "the offset slider's drag",
+          pressThrough ({ alongY (offsetSlider, 0.3f), alongY (offsetSlider, 0.4f) }),
           sentSomething,
-          [&] (PanelMouse& mouse)
-          {
-              mouse.drag (alongY (offsetSlider, 0.7f));
-              mouse.drag (alongY (offsetSlider, 0.9f));
-              mouse.release (alongY (offsetSlider, 0.9f)); },
+          dragAndRelease ({ alongY (offsetSlider, 0.7f), alongY (offsetSlider, 0.9f) }),
           [&] (const ST_MICROPERFORMANCE& r)
           { return offsetSlider.getValue() == r.params[pairedParam] && panel().partSliders[pairedParam]->getValue() == r.params[pairedParam]; } },
         { "a choice in the icon box's popup", [this] (PanelMouse& mouse)
